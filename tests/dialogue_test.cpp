@@ -1,0 +1,122 @@
+#include "run.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string greeting = "Hello, world!\n";
+
+struct Case {
+    std::string input;
+    std::string echo;
+};
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    if (c.input.size() <= 40)
+        *os << testing::PrintToString(c.input) << " -> " << c.echo;
+    else
+        *os << c.input.size() << " bytes -> " << c.echo;
+}
+
+class Echo : public testing::TestWithParam<Case> {};
+
+TEST_P(Echo, GreetsThenEchoesTheNumberRead)
+{
+    const auto r = run_das(GetParam().input);
+    EXPECT_EQ(r.out, greeting + GetParam().echo);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, Echo, testing::Values(
+    Case{"42\n", "das 42"},
+    Case{" \t\n\v\f\r\n\n-17\n", "das -17"},
+    Case{"+8", "das 8"},
+    Case{"010", "das 10"},
+    Case{"0x1A", "das 0"},
+    Case{"7abc", "das 7"},
+    Case{"12 34", "das 12"},
+    Case{"-0", "das 0"},
+    Case{"2147483647", "das 2147483647"},
+    Case{"-2147483648", "das -2147483648"}));
+
+INSTANTIATE_TEST_SUITE_P(NoNumberEchoesZero, Echo, testing::Values(
+    Case{"", "das 0"},
+    Case{" \n\n", "das 0"},
+    Case{"abc", "das 0"},
+    Case{"-", "das 0"},
+    Case{"+x", "das 0"},
+    Case{"- 5", "das 0"}));
+
+INSTANTIATE_TEST_SUITE_P(OutOfRangeSaturates, Echo, testing::Values(
+    Case{"2147483648", "das 2147483647"},
+    Case{"-2147483649", "das -2147483648"},
+    Case{"4294967338", "das 2147483647"}, // would wrap to 42
+    Case{"99999999999999999999999999999", "das 2147483647"},
+    Case{"-99999999999999999999999999999", "das -2147483648"},
+    Case{std::string(100000, '0') + "42", "das 42"},
+    Case{"-" + std::string(100000, '0') + "2147483648", "das -2147483648"}));
+
+TEST(Failure, FullDeviceIsAWriteError)
+{
+    const auto r = run({.input = "5", .stdout_path = "/dev/full"});
+    EXPECT_EQ(r.err, "das: write error: No space left on device\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST(Failure, ClosedStdoutIsAWriteError)
+{
+    const auto r = run({.input = "5", .close_stdout = true});
+    EXPECT_EQ(r.err, "das: write error: Bad file descriptor\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST(Failure, GoneReaderIsAWriteErrorWhenSigpipeIsIgnored)
+{
+    const auto r = run({.input = "5", .stdout_reader_gone = true, .ignore_sigpipe = true});
+    EXPECT_EQ(r.err, "das: write error: Broken pipe\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST(Failure, GoneReaderEndsDasBySigpipe)
+{
+    EXPECT_EQ(run({.input = "5", .stdout_reader_gone = true}).status, 128 + SIGPIPE);
+}
+
+TEST(Failure, DirectoryOnStdinIsAReadErrorAndStillEchoes)
+{
+    const auto r = run({.stdin_path = "/"});
+    EXPECT_EQ(r.out, greeting + "das 0");
+    EXPECT_EQ(r.err, "das: read error: Is a directory\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST(Failure, ClosedStdinIsAReadError)
+{
+    const auto r = run({.close_stdin = true});
+    EXPECT_EQ(r.out, greeting + "das 0");
+    EXPECT_EQ(r.err, "das: read error: Bad file descriptor\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST(Environment, ArgumentsChangeNothing)
+{
+    const auto r = run({.command = {DAS_PATH, "--help", "-x", "99"}, .input = "42"});
+    EXPECT_EQ(r.out, greeting + "das 42");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(Environment, EmptyOrForeignLocaleEnvironmentChangesNothing)
+{
+    for (const auto& env : {std::vector<std::string>{},
+                            std::vector<std::string>{"LANG=de_DE.UTF-8", "LC_ALL=ar_EG.UTF-8", "POSIXLY_CORRECT=1"}}) {
+        const auto r = run({.input = " 1234567\n", .env = env});
+        EXPECT_EQ(r.out, greeting + "das 1234567");
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.status, 0);
+    }
+}
+
+} // namespace
