@@ -35,11 +35,10 @@ int main()
         while (c != '\n' && c != EOF)
             c = std::getchar();
     } else if (c != EOF) {
+        // Given back unread; on a seekable input, exit moves the descriptor back to it.
         std::ungetc(c, stdin);
     }
     const int read_errno = std::ferror(stdin) ? errno : 0;
-    // On a seekable input this moves the descriptor back to the first character not used.
-    std::fflush(stdin);
 
     if (std::printf("das %d", number) < 0 || std::fflush(stdout) != 0)
         write_errno = errno;

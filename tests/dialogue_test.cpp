@@ -52,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(NoNumberEchoesZero, Echo, testing::Values(
 INSTANTIATE_TEST_SUITE_P(OutOfRangeSaturates, Echo, testing::Values(
     Case{"2147483648", "das 2147483647"},
     Case{"-2147483649", "das -2147483648"},
-    Case{"4294967338", "das 2147483647"}, // would wrap to 42
+    Case{"4294967338", "das 2147483647"},           // 2^32 + 42
+    Case{"18446744073709551658", "das 2147483647"}, // 2^64 + 42
     Case{"99999999999999999999999999999", "das 2147483647"},
     Case{"-99999999999999999999999999999", "das -2147483648"},
     Case{std::string(100000, '0') + "42", "das 42"},
