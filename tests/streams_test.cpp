@@ -4,7 +4,6 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -13,8 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-using testing::HasSubstr;
 
 // Reads until `until` has arrived, the writer is gone, or five seconds pass without it.
 std::string read_until(int fd, std::string_view until)
@@ -141,7 +138,7 @@ TEST(Terminal, RestOfTheTypedLineNeverReachesTheNextReader)
     send(terminal, "12 rm -rf ~\n");
     EXPECT_EQ(read_until(terminal, "das 12"), "das 12");
     send(terminal, "typed later\n");
-    EXPECT_THAT(read_until(terminal, "]"), HasSubstr("next=[typed later]"));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[typed later]", read_until(terminal, "]"));
     finish(pid);
     close(terminal);
 }
