@@ -52,6 +52,7 @@ TEST(Coprocess, GreetingArrivesBeforeTheDriverWritesTheNumber)
     ASSERT_EQ(pipe2(from_das, O_CLOEXEC), 0);
     const pid_t pid = fork();
     if (pid == 0) {
+        std::signal(SIGPIPE, SIG_DFL); // other tests leave it ignored in this process
         dup2(to_das[0], STDIN_FILENO);
         dup2(from_das[1], STDOUT_FILENO);
         execl(DAS_PATH, DAS_PATH, nullptr);
@@ -102,6 +103,7 @@ pid_t start_on_terminal(std::vector<std::string> command, int& terminal)
 {
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
     if (pid == 0) {
+        std::signal(SIGPIPE, SIG_DFL);
         termios mode;
         tcgetattr(STDIN_FILENO, &mode);
         mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
