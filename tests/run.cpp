@@ -37,6 +37,8 @@ void write_all(int fd, const std::string& bytes)
     }
 }
 
+} // namespace
+
 std::vector<char*> pointers(std::vector<std::string>& strings)
 {
     std::vector<char*> result;
@@ -45,8 +47,6 @@ std::vector<char*> pointers(std::vector<std::string>& strings)
     result.push_back(nullptr);
     return result;
 }
-
-} // namespace
 
 Outcome run(const Launch& launch)
 {

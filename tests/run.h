@@ -26,6 +26,9 @@ struct Outcome {
 
 Outcome run(const Launch& launch);
 
+// The null-terminated array of pointers that exec takes, into `strings`.
+std::vector<char*> pointers(std::vector<std::string>& strings);
+
 inline Outcome run_das(std::string input)
 {
     return run({.input = std::move(input)});

@@ -108,10 +108,7 @@ pid_t start_on_terminal(std::vector<std::string> command, int& terminal)
         tcgetattr(STDIN_FILENO, &mode);
         mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSANOW, &mode);
-        std::vector<char*> argv;
-        for (auto& word : command)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
+        auto argv = pointers(command);
         execv(argv[0], argv.data());
         _exit(127);
     }
