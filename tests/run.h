@@ -5,8 +5,27 @@
 #include <string>
 #include <vector>
 
+// The command under test, as the build names it: a launcher, if das needs one, then das.
+inline const std::vector<std::string> das_command = {DAS_COMMAND};
+
+// das is a Windows program here: its line end is "\r\n", it has no SIGPIPE and no terminal
+// tests, and its reasons for failing are its C runtime's.
+constexpr bool das_on_windows = DAS_ON_WINDOWS;
+
+// The line end das writes: its streams are text streams.
+inline const std::string eol = das_on_windows ? "\r\n" : "\n";
+inline const std::string greeting = "Hello, world!" + eol;
+
+// A shell script run with the command under test as "$@".
+inline std::vector<std::string> shell(std::string script)
+{
+    std::vector<std::string> command = {"/bin/sh", "-c", std::move(script), "das"};
+    command.insert(command.end(), das_command.begin(), das_command.end());
+    return command;
+}
+
 struct Launch {
-    std::vector<std::string> command = {DAS_PATH};
+    std::vector<std::string> command = das_command;
     std::string input;                           // the bytes on standard input
     enum { pipe, file } feed = pipe;             // how they arrive
     const char* stdin_path = nullptr;            // or open this instead ("/" for a directory)

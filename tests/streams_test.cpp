@@ -55,13 +55,15 @@ TEST(Coprocess, GreetingArrivesBeforeTheDriverWritesTheNumber)
         std::signal(SIGPIPE, SIG_DFL); // other tests leave it ignored in this process
         dup2(to_das[0], STDIN_FILENO);
         dup2(from_das[1], STDOUT_FILENO);
-        execl(DAS_PATH, DAS_PATH, nullptr);
+        auto command = das_command;
+        auto argv = pointers(command);
+        execv(argv[0], argv.data());
         _exit(127);
     }
     close(to_das[0]);
     close(from_das[1]);
 
-    EXPECT_EQ(read_until(from_das[0], "\n"), "Hello, world!\n");
+    EXPECT_EQ(read_until(from_das[0], "\n"), greeting);
     send(to_das[1], "42\n");
     close(to_das[1]);
     EXPECT_EQ(read_until(from_das[0], "never"), "das 42");
@@ -84,7 +86,7 @@ class SharedInput : public testing::TestWithParam<Shared> {};
 
 TEST_P(SharedInput, WhatDasDoesNotReadStaysForTheNextReader)
 {
-    const auto r = run({.command = {"/bin/sh", "-c", R"("$0"; echo; "$0"; echo; exec cat)", DAS_PATH},
+    const auto r = run({.command = shell(R"("$@"; echo; "$@"; echo; exec cat)"),
                         .input = GetParam().input,
                         .feed = GetParam().feed});
     EXPECT_EQ(r.out, GetParam().after_two_runs);
@@ -93,10 +95,10 @@ TEST_P(SharedInput, WhatDasDoesNotReadStaysForTheNextReader)
 
 // A file gives back exactly what follows the number; a pipe loses at most the one character that ended it.
 INSTANTIATE_TEST_SUITE_P(Streams, SharedInput, testing::Values(
-    Shared{Launch::file, "12 34 7abc", "Hello, world!\ndas 12\nHello, world!\ndas 34\n 7abc"},
-    Shared{Launch::pipe, "12\n34 rest", "Hello, world!\ndas 12\nHello, world!\ndas 34\nrest"},
-    Shared{Launch::file, "1\n\nx y", "Hello, world!\ndas 1\nHello, world!\ndas 0\nx y"},
-    Shared{Launch::pipe, "1\n\nx y", "Hello, world!\ndas 1\nHello, world!\ndas 0\n y"}));
+    Shared{Launch::file, "12 34 7abc", greeting + "das 12\n" + greeting + "das 34\n 7abc"},
+    Shared{Launch::pipe, "12\n34 rest", greeting + "das 12\n" + greeting + "das 34\nrest"},
+    Shared{Launch::file, "1\n\nx y", greeting + "das 1\n" + greeting + "das 0\nx y"},
+    Shared{Launch::pipe, "1\n\nx y", greeting + "das 1\n" + greeting + "das 0\n y"}));
 
 // Starts a command on a new pseudo-terminal with echo off, so that what is read back is only what it writes.
 pid_t start_on_terminal(std::vector<std::string> command, int& terminal)
@@ -115,10 +117,18 @@ pid_t start_on_terminal(std::vector<std::string> command, int& terminal)
     return pid;
 }
 
-TEST(Terminal, GreetingIsOnScreenBeforeInputAndCtrlDOnAnEmptyLineEndsIt)
+class Terminal : public testing::Test {
+    void SetUp() override
+    {
+        if (das_on_windows)
+            GTEST_SKIP() << "Wine's console on a pseudo-terminal puts cursor escapes around every character";
+    }
+};
+
+TEST_F(Terminal, GreetingIsOnScreenBeforeInputAndCtrlDOnAnEmptyLineEndsIt)
 {
     int terminal;
-    const pid_t pid = start_on_terminal({DAS_PATH}, terminal);
+    const pid_t pid = start_on_terminal(das_command, terminal);
     ASSERT_GT(pid, 0);
     EXPECT_EQ(read_until(terminal, "\n"), "Hello, world!\r\n");
     send(terminal, "\x04");
@@ -127,11 +137,11 @@ TEST(Terminal, GreetingIsOnScreenBeforeInputAndCtrlDOnAnEmptyLineEndsIt)
     close(terminal);
 }
 
-TEST(Terminal, RestOfTheTypedLineNeverReachesTheNextReader)
+TEST_F(Terminal, RestOfTheTypedLineNeverReachesTheNextReader)
 {
     int terminal;
-    const pid_t pid = start_on_terminal(
-        {"/bin/sh", "-c", R"("$0"; echo; IFS= read -r line; printf 'next=[%s]\n' "$line")", DAS_PATH}, terminal);
+    const pid_t pid =
+        start_on_terminal(shell(R"("$@"; echo; IFS= read -r line; printf 'next=[%s]\n' "$line")"), terminal);
     ASSERT_GT(pid, 0);
     EXPECT_EQ(read_until(terminal, "\n"), "Hello, world!\r\n");
     send(terminal, "12 rm -rf ~\n");
