@@ -7,6 +7,7 @@
 # program), so the host's gcc compiles against musl's headers and links musl's start files itself.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_HOST_SYSTEM_PROCESSOR})
+set(DAS_LIBC musl)
 set(CMAKE_C_COMPILER gcc)
 set(CMAKE_CXX_COMPILER g++)
 
