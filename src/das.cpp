@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #ifdef _WIN32
+#define NOMINMAX 1 // MSVC's windows.h would make min a macro and break std::min
+#define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
