@@ -166,6 +166,7 @@ int main(int argc, char** argv)
         const char* name;
         std::vector<const char*> argv;
         double cpu_us = 0;
+        long peak_rss_kib = 0;
     };
     std::vector<Program> programs = {
         {"das (glibc)", {DAS_PATH, nullptr}},
@@ -184,10 +185,9 @@ int main(int argc, char** argv)
 
     std::printf("CPU per run (user + system), %d runs of each in turn, standard input a file holding \"42\"\n\n", runs);
     std::printf("%-34s %10s %8s %10s\n", "program", "CPU/run", "vs das", "peak RSS");
-    std::vector<long> peak;
-    for (const auto& p : programs) {
-        peak.push_back(run_once(p.argv, answer, true).peak_rss_kib);
-        std::printf("%-34s %7.0f us %8.2f %6ld KiB\n", p.name, p.cpu_us, p.cpu_us / programs[glibc_das].cpu_us, peak.back());
+    for (auto& p : programs) {
+        p.peak_rss_kib = run_once(p.argv, answer, true).peak_rss_kib;
+        std::printf("%-34s %7.0f us %8.2f %6ld KiB\n", p.name, p.cpu_us, p.cpu_us / programs[glibc_das].cpu_us, p.peak_rss_kib);
     }
     const auto ratio = [&](int a, int b) { return programs[a].cpu_us / programs[b].cpu_us; };
 
@@ -199,7 +199,7 @@ int main(int argc, char** argv)
     std::printf("\ngoals\n");
     goal("das / plain C dialogue", ratio(glibc_das, plain_c), 0.90);
     goal("das / empty static C program", ratio(glibc_das, empty_glibc), 1.20);
-    goal("das peak RSS (MiB)", static_cast<double>(peak[glibc_das]) / 1024, 1.25);
+    goal("das peak RSS (MiB)", static_cast<double>(programs[glibc_das].peak_rss_kib) / 1024, 1.25);
     goal("das peak RSS, 100 MiB of digits from a file", static_cast<double>(digits_peak) / 1024, 1.25);
     goal("das (musl) / das (glibc)", ratio(musl_das, glibc_das), 0.35);
     goal("das (musl) / bare exec and exit", ratio(musl_das, bare), 1.30);

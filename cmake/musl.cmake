@@ -3,7 +3,7 @@
 #
 #   cmake -B build/musl -DCMAKE_TOOLCHAIN_FILE=cmake/musl.cmake
 #
-# Debian's musl-gcc specs cannot make a static PIE (given -static-pie they quietly make a dynamic
+# Debian's musl-gcc wrapper cannot make a static PIE (given -static-pie it quietly makes a dynamic
 # program), so the host's gcc compiles against musl's headers and links musl's start files itself.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_HOST_SYSTEM_PROCESSOR})
