@@ -4,8 +4,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
-#include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -15,6 +16,30 @@ int check(int result, const char* what)
     if (result < 0)
         throw std::runtime_error(what);
     return result;
+}
+
+int close_on_exec(int fd)
+{
+    check(fcntl(fd, F_SETFD, FD_CLOEXEC), "fcntl");
+    return fd;
+}
+
+// A pair of connected descriptors (a pipe's read and write ends, or a socket pair) closed on exec.
+void make_pair(int pair[2], int socket_type = 0)
+{
+    check(socket_type ? socketpair(AF_UNIX, socket_type, 0, pair) : pipe(pair), "pipe or socketpair");
+    close_on_exec(pair[0]);
+    close_on_exec(pair[1]);
+}
+
+// A file nobody else can open: created, then unlinked at once.
+int temporary_file()
+{
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/das-test-XXXXXX";
+    const int fd = check(mkstemp(path.data()), "mkstemp");
+    unlink(path.c_str());
+    return close_on_exec(fd);
 }
 
 std::string read_all(int fd)
@@ -37,6 +62,16 @@ void write_all(int fd, const std::string& bytes)
     }
 }
 
+// Each line, with its line end, as a message of its own.
+void send_lines(int fd, const std::string& bytes)
+{
+    for (std::size_t start = 0, end; start < bytes.size(); start = end) {
+        end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
+        if (send(fd, bytes.data() + start, end - start, 0) < 0)
+            return;
+    }
+}
+
 } // namespace
 
 std::vector<char*> pointers(std::vector<std::string>& strings)
@@ -52,30 +87,37 @@ Outcome run(const Launch& launch)
 {
     std::signal(SIGPIPE, SIG_IGN); // the parent writes input that das may never read
 
-    int in_pipe[2] = {-1, -1};
+    int in_pair[2] = {-1, -1};
     int in_fd;
     if (launch.stdin_path) {
-        in_fd = check(open(launch.stdin_path, O_RDONLY | O_CLOEXEC), "open stdin");
+        in_fd = check(open(launch.stdin_path, O_RDONLY), "open stdin");
+        close_on_exec(in_fd);
     } else if (launch.feed == Launch::file) {
-        in_fd = check(memfd_create("das-in", MFD_CLOEXEC), "memfd");
+        in_fd = temporary_file();
         write_all(in_fd, launch.input);
         lseek(in_fd, 0, SEEK_SET);
     } else {
-        check(pipe2(in_pipe, O_CLOEXEC), "pipe");
-        in_fd = in_pipe[0];
+        make_pair(in_pair, launch.feed == Launch::socket    ? SOCK_STREAM
+                           : launch.feed == Launch::packets ? SOCK_SEQPACKET
+                                                            : 0);
+        in_fd = in_pair[0];
+        // The flag belongs to the open file, so das finds its input non-blocking too.
+        if (launch.nonblocking)
+            check(fcntl(in_fd, F_SETFL, fcntl(in_fd, F_GETFL) | O_NONBLOCK), "fcntl");
     }
     int out_pipe[2] = {-1, -1};
     int out_fd;
     if (launch.stdout_path) {
-        out_fd = check(open(launch.stdout_path, O_WRONLY | O_CLOEXEC), "open stdout");
+        out_fd = check(open(launch.stdout_path, O_WRONLY), "open stdout");
+        close_on_exec(out_fd);
     } else if (launch.stdout_reader_gone) {
-        check(pipe2(out_pipe, O_CLOEXEC), "pipe");
+        make_pair(out_pipe);
         close(out_pipe[0]);
         out_fd = out_pipe[1];
     } else {
-        out_fd = check(memfd_create("das-out", MFD_CLOEXEC), "memfd");
+        out_fd = temporary_file();
     }
-    const int err_fd = check(memfd_create("das-err", MFD_CLOEXEC), "memfd");
+    const int err_fd = temporary_file();
 
     auto argv_strings = launch.command;
     auto env_strings = launch.env.value_or(std::vector<std::string>{});
@@ -100,9 +142,13 @@ Outcome run(const Launch& launch)
     }
 
     close(in_fd);
-    if (in_pipe[1] >= 0) {
-        write_all(in_pipe[1], launch.input);
-        close(in_pipe[1]);
+    if (in_pair[1] >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(launch.delay_ms));
+        if (launch.feed == Launch::packets)
+            send_lines(in_pair[1], launch.input);
+        else
+            write_all(in_pair[1], launch.input);
+        close(in_pair[1]);
     }
     int status;
     check(waitpid(pid, &status, 0), "waitpid");

@@ -27,7 +27,9 @@ inline std::vector<std::string> shell(std::string script)
 struct Launch {
     std::vector<std::string> command = das_command;
     std::string input;                           // the bytes on standard input
-    enum { pipe, file } feed = pipe;             // how they arrive
+    enum { pipe, file, socket, packets } feed = pipe; // how they arrive; packets: one message per line
+    bool nonblocking = false;                    // the input is non-blocking, as an event loop leaves it
+    int delay_ms = 0;                            // the input is written only this long after the start
     const char* stdin_path = nullptr;            // or open this instead ("/" for a directory)
     const char* stdout_path = nullptr;           // or write standard output here ("/dev/full")
     bool close_stdin = false;
