@@ -1,6 +1,6 @@
 # das.exe for 64-bit Windows, cross-built with MinGW-w64 (Debian: g++-mingw-w64-x86-64-posix).
 #
-#   cmake -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+#   cmake -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake [-DDAS_WINDOWS_CRT=msvcrt]
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -15,7 +15,33 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Run here under Wine, in a prefix of this build's own, quiet, and without the .NET and HTML engines
+# it would offer to download.
 find_program(DAS_WINE wine)
 if(DAS_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${DAS_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+      WINEDLLOVERRIDES=mscoree,mshtml= ${DAS_WINE})
+endif()
+
+# The C runtime: the Universal C Runtime, part of Windows 10 and later, or the legacy msvcrt.dll
+# for older Windows without the UCRT update. Debian's MinGW-w64 links msvcrt unless told: its
+# specs name -lmsvcrt, and -D_UCRT alone changes the headers but still links msvcrt.
+set(DAS_WINDOWS_CRT ucrt CACHE STRING "The C runtime das.exe links: ucrt or msvcrt")
+set_property(CACHE DAS_WINDOWS_CRT PROPERTY STRINGS ucrt msvcrt)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES DAS_WINDOWS_CRT)
+if(DAS_WINDOWS_CRT STREQUAL "ucrt")
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpspecs OUTPUT_VARIABLE specs COMMAND_ERROR_IS_FATAL ANY)
+  string(REGEX MATCH "\n\\*libgcc:\n[^\n]*" libgcc "${specs}")
+  if(NOT libgcc MATCHES " -lmsvcrt( |$)")
+    message(FATAL_ERROR "${CMAKE_CXX_COMPILER} -dumpspecs names no -lmsvcrt in its *libgcc: spec, "
+                        "so das.exe cannot be moved to the UCRT here; configure with -DDAS_WINDOWS_CRT=msvcrt")
+  endif()
+  string(REPLACE " -lmsvcrt" " -lucrt" libgcc "${libgcc}")
+  file(WRITE ${CMAKE_BINARY_DIR}/ucrt.specs "${libgcc}\n")
+  foreach(lang C CXX)
+    set(CMAKE_${lang}_FLAGS_INIT "-D_UCRT")
+  endforeach()
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-specs=${CMAKE_BINARY_DIR}/ucrt.specs")
+elseif(NOT DAS_WINDOWS_CRT STREQUAL "msvcrt")
+  message(FATAL_ERROR "DAS_WINDOWS_CRT: no such runtime: ${DAS_WINDOWS_CRT} (ucrt or msvcrt)")
 endif()

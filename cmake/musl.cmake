@@ -3,13 +3,27 @@
 #
 #   cmake -B build/musl -DCMAKE_TOOLCHAIN_FILE=cmake/musl.cmake
 #
+# For another processor, a toolchain file sets CMAKE_SYSTEM_PROCESSOR and includes this one: the
+# cross gcc for that processor is used, and qemu-user runs the program here.
+#
 # Debian's musl-gcc wrapper cannot make a static PIE (given -static-pie it quietly makes a dynamic
 # program), so the host's gcc compiles against musl's headers and links musl's start files itself.
 set(CMAKE_SYSTEM_NAME Linux)
-set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_HOST_SYSTEM_PROCESSOR})
+if(NOT CMAKE_SYSTEM_PROCESSOR)
+  set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_HOST_SYSTEM_PROCESSOR})
+endif()
 set(DAS_LIBC musl)
-set(CMAKE_C_COMPILER gcc)
-set(CMAKE_CXX_COMPILER g++)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL CMAKE_HOST_SYSTEM_PROCESSOR)
+  set(CMAKE_C_COMPILER gcc)
+  set(CMAKE_CXX_COMPILER g++)
+else()
+  find_program(CMAKE_C_COMPILER ${CMAKE_SYSTEM_PROCESSOR}-linux-gnu-gcc REQUIRED)
+  find_program(CMAKE_CXX_COMPILER ${CMAKE_SYSTEM_PROCESSOR}-linux-gnu-g++ REQUIRED)
+  find_program(DAS_QEMU qemu-${CMAKE_SYSTEM_PROCESSOR})
+  if(DAS_QEMU)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${DAS_QEMU})
+  endif()
+endif()
 
 set(musl ${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
 find_path(DAS_MUSL_INCLUDE_DIR stdio.h PATHS /usr/include/${musl} /usr/lib/musl/include NO_DEFAULT_PATH REQUIRED)

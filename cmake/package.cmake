@@ -1,5 +1,6 @@
 # How each build of das is installed and packaged, from one set of install rules:
-#   Linux (glibc)  a Debian package, laid out as Debian's policy asks when DAS_PACKAGE is on
+#   Linux (glibc)  a Debian package for its architecture, laid out as Debian's policy asks when
+#                  DAS_PACKAGE is on
 #   Windows        a zip with das.exe, the README and the licence at its top
 #   musl           a tarball to unpack into a prefix: bin/das, share/man/man1/das.1, the licence
 
@@ -8,7 +9,7 @@ if(WIN32)
   install(FILES README.md LICENSE DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME das-${PROJECT_VERSION}-windows-${CMAKE_SYSTEM_PROCESSOR})
-elseif(DAS_PACKAGE AND NOT CMAKE_CROSSCOMPILING)
+elseif(DAS_PACKAGE AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT DAS_LIBC)
   install(TARGETS das RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   find_program(DAS_GZIP gzip REQUIRED)
   # Compressed without a name or time in the header, so the same page gives the same bytes.
@@ -26,6 +27,12 @@ elseif(DAS_PACKAGE AND NOT CMAKE_CROSSCOMPILING)
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  if(CMAKE_CROSSCOMPILING)
+    # Left to itself, CPack asks dpkg, which names the host's architecture.
+    set(debian_x86_64 amd64)
+    set(debian_aarch64 arm64)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${debian_${CMAKE_SYSTEM_PROCESSOR}})
+  endif()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The das developers <das@example.org>")

@@ -3,7 +3,7 @@
 # under test on PATH, and compares what it prints with what the page shows. Each session runs
 # several times in a row, because a race in an example shows only now and then.
 #
-#   examples.sh RUNS PAGE... -- COMMAND...
+#   examples.sh RUNS PAGE... -- COMMAND-FILE   (the file names the launcher, if any, then das, a line each)
 #
 # A session is a README block marked `console`, or a manual page block between .EX and .EE:
 # lines that begin with "$ " are commands, the lines after them their output; where output ends
@@ -18,7 +18,8 @@ shift
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
-{ printf '#!/bin/sh\nexec'; printf ' %q' "$@"; printf ' "$@"\n'; } >"$work/bin/das"
+mapfile -t command <"$1"
+{ printf '#!/bin/sh\nexec'; printf ' %q' "${command[@]}"; printf ' "$@"\n'; } >"$work/bin/das"
 chmod +x "$work/bin/das"
 
 # Every session of a page, each into a file of its own.

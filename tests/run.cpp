@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include <csignal>
+#include <fstream>
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
@@ -73,6 +74,21 @@ void send_lines(int fd, const std::string& bytes)
 }
 
 } // namespace
+
+// A line each, from the file the build wrote; read on first use, whichever file's setup asks first.
+const std::vector<std::string>& command_under_test()
+{
+    static const std::vector<std::string> command = [] {
+        std::ifstream file(DAS_COMMAND_FILE);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);)
+            lines.push_back(line);
+        if (lines.empty())
+            throw std::runtime_error("no command under test in " DAS_COMMAND_FILE);
+        return lines;
+    }();
+    return command;
+}
 
 std::vector<char*> pointers(std::vector<std::string>& strings)
 {

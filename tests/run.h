@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-// The command under test, as the build names it: a launcher, if das needs one, then das.
-inline const std::vector<std::string> das_command = {DAS_COMMAND};
+// The command under test, as the build under test names it: a launcher, if das needs one, then das.
+const std::vector<std::string>& command_under_test();
+inline const std::vector<std::string>& das_command = command_under_test();
 
 // das is a Windows program here: its line end is "\r\n", it has no SIGPIPE and no terminal
 // tests, and its reasons for failing are its C runtime's.
-constexpr bool das_on_windows = DAS_ON_WINDOWS;
+inline const bool das_on_windows = command_under_test().back().ends_with(".exe");
 
 // The line end das writes: its streams are text streams.
 inline const std::string eol = das_on_windows ? "\r\n" : "\n";
