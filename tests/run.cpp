@@ -25,14 +25,6 @@ int close_on_exec(int fd)
     return fd;
 }
 
-// A pair of connected descriptors (a pipe's read and write ends, or a socket pair) closed on exec.
-void make_pair(int pair[2], int socket_type = 0)
-{
-    check(socket_type ? socketpair(AF_UNIX, socket_type, 0, pair) : pipe(pair), "pipe or socketpair");
-    close_on_exec(pair[0]);
-    close_on_exec(pair[1]);
-}
-
 // A file nobody else can open: created, then unlinked at once.
 int temporary_file()
 {
@@ -74,6 +66,13 @@ void send_lines(int fd, const std::string& bytes)
 }
 
 } // namespace
+
+void make_pair(int pair[2], int socket_type)
+{
+    check(socket_type ? socketpair(AF_UNIX, socket_type, 0, pair) : pipe(pair), "pipe or socketpair");
+    close_on_exec(pair[0]);
+    close_on_exec(pair[1]);
+}
 
 // A line each, from the file the build wrote; read on first use, whichever file's setup asks first.
 const std::vector<std::string>& command_under_test()

@@ -48,6 +48,10 @@ struct Outcome {
 
 Outcome run(const Launch& launch);
 
+// A pair of connected descriptors, closed on exec: a pipe's read and write ends, or with a socket
+// type (SOCK_STREAM, SOCK_SEQPACKET) a socket pair.
+void make_pair(int pair[2], int socket_type = 0);
+
 // The null-terminated array of pointers that exec takes, into `strings`.
 std::vector<char*> pointers(std::vector<std::string>& strings);
 

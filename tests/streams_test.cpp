@@ -60,13 +60,6 @@ int finish(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-void pipe_closed_on_exec(int ends[2])
-{
-    ASSERT_EQ(pipe(ends), 0);
-    fcntl(ends[0], F_SETFD, FD_CLOEXEC);
-    fcntl(ends[1], F_SETFD, FD_CLOEXEC);
-}
-
 // The driver reads das's output from a pipe, or from a file that das writes while the driver watches.
 class Coprocess : public testing::TestWithParam<bool> {};
 
@@ -74,15 +67,17 @@ TEST_P(Coprocess, GreetingArrivesBeforeTheDriverWritesTheNumber)
 {
     const bool to_file = GetParam();
     int to_das[2], from_das[2];
-    pipe_closed_on_exec(to_das);
+    make_pair(to_das);
     if (to_file) {
+        // Opened twice, so that the driver reads at an offset of its own.
         char path[] = "/tmp/das-coprocess-XXXXXX";
         from_das[0] = mkstemp(path);
         ASSERT_GE(from_das[0], 0);
+        fcntl(from_das[0], F_SETFD, FD_CLOEXEC);
         from_das[1] = open(path, O_WRONLY | O_CLOEXEC);
         unlink(path);
     } else {
-        pipe_closed_on_exec(from_das);
+        make_pair(from_das);
     }
     const pid_t pid = fork();
     if (pid == 0) {
