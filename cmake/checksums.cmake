@@ -1,0 +1,21 @@
+# Run by CPack once it has made this build's package, the last of a release: writes SHA256SUMS
+# beside the packages, for `sha256sum -c`. It lists every package of this version there, taking
+# this one from where CPack made it, before CPack copies it beside the others.
+cmake_minimum_required(VERSION 3.25)
+string(REGEX REPLACE "[.]" "[.]" version ${CPACK_PACKAGE_VERSION})
+file(GLOB packages LIST_DIRECTORIES false ${CPACK_OUTPUT_FILE_PREFIX}/*)
+list(FILTER packages INCLUDE REGEX "/das[-_]${version}[-_][^/]*$")
+foreach(package IN LISTS CPACK_PACKAGE_FILES packages)
+  cmake_path(GET package FILENAME name)
+  if(NOT DEFINED path_${name})
+    set(path_${name} ${package})
+    list(APPEND names ${name})
+  endif()
+endforeach()
+list(SORT names)
+set(sums "")
+foreach(name IN LISTS names)
+  file(SHA256 ${path_${name}} sum)
+  string(APPEND sums "${sum}  ${name}\n")
+endforeach()
+file(WRITE ${CPACK_OUTPUT_FILE_PREFIX}/SHA256SUMS "${sums}")
