@@ -20,16 +20,22 @@
 int main()
 {
     // The platform's answers: can this input be handed back (a file), does it come in messages (a
-    // datagram or packet socket), does it deliver whole typed lines (a terminal in line mode), and
-    // how to wait for input on a descriptor that another program left non-blocking.
+    // datagram or packet socket), does it deliver whole typed lines (a terminal in line mode); and
+    // its calls to read, write and close the two descriptors, and to wait on one that another
+    // program left non-blocking.
 #ifdef _WIN32
     const HANDLE input = reinterpret_cast<HANDLE>(_get_osfhandle(0));
     DWORD console_mode;
     const bool lines = GetConsoleMode(input, &console_mode) && (console_mode & ENABLE_LINE_INPUT);
     const bool seekable = GetFileType(input) == FILE_TYPE_DISK;
     const bool messages = false;
-    const auto wait_for_input = [] { return false; };
     _setmode(0, _O_BINARY); // a text-mode offset counts each "\n" as "\r\n" and hands a file back at the wrong byte
+    const auto receive = [](char* buffer, std::size_t size) { return _read(0, buffer, static_cast<unsigned>(size)); };
+    const auto hand_back = [](std::size_t bytes) { _lseeki64(0, -static_cast<long long>(bytes), SEEK_CUR); };
+    const auto send = [](const char* text, std::size_t size) { return _write(1, text, static_cast<unsigned>(size)); };
+    const auto close_output = [] { return _close(1) == 0; };
+    const auto wait_for_input = [] { return false; };
+    const auto wait_for_output = [] { return false; };
 #else
     termios terminal;
     const bool lines = tcgetattr(STDIN_FILENO, &terminal) == 0 && (terminal.c_lflag & ICANON);
@@ -37,33 +43,78 @@ int main()
     int type;
     socklen_t type_size = sizeof type;
     const bool messages = getsockopt(STDIN_FILENO, SOL_SOCKET, SO_TYPE, &type, &type_size) == 0 && type != SOCK_STREAM;
-    const auto wait_for_input = [] {
-        pollfd ready{STDIN_FILENO, POLLIN, 0};
+    const auto receive = [messages](char* buffer, std::size_t size) {
+        if (!messages)
+            return read(STDIN_FILENO, buffer, size);
+        iovec part{buffer, size};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        const ssize_t n = recvmsg(STDIN_FILENO, &message, 0);
+        if (n >= 0 && (message.msg_flags & MSG_TRUNC)) {
+            errno = EMSGSIZE;
+            return ssize_t{-1};
+        }
+        return n;
+    };
+    const auto hand_back = [](std::size_t bytes) { lseek(STDIN_FILENO, -static_cast<off_t>(bytes), SEEK_CUR); };
+    const auto send = [](const char* text, std::size_t size) { return write(STDOUT_FILENO, text, size); };
+    const auto close_output = [] { return close(STDOUT_FILENO) == 0; };
+    const auto wait_for = [](int fd, short event) {
+        pollfd ready{fd, event, 0};
         return poll(&ready, 1, -1) >= 0 || errno == EINTR;
     };
+    const auto wait_for_input = [wait_for] { return wait_for(STDIN_FILENO, POLLIN); };
+    const auto wait_for_output = [wait_for] { return wait_for(STDOUT_FILENO, POLLOUT); };
 #endif
-    // What das leaves unread belongs to the next reader: input it cannot seek back in is read a byte
-    // at a time. A message cannot be left in part, and a byte-sized read would throw away the rest
-    // of it, so messages are read whole, as large as a UDP datagram can be.
-    static char message[65536];
-    if (messages)
-        std::setvbuf(stdin, message, _IOFBF, sizeof message);
-    else if (!seekable)
-        std::setvbuf(stdin, nullptr, _IONBF, 0);
+    // "Not now" from a non-blocking descriptor is neither the end of the input nor a failed write.
+    const auto again = [](auto wait) { return errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) && wait()); };
 
-    // "Nothing yet" from a non-blocking descriptor is not the end of the input.
-    const auto next = [&wait_for_input] {
-        int c;
-        while ((c = std::getchar()) == EOF && std::ferror(stdin) && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-               wait_for_input())
-            std::clearerr(stdin);
-        return c;
+    // Every byte is written, or das says why not; nothing is held back in a buffer, so the greeting
+    // is out before das waits: a program holding both ends waits for it before it writes the number.
+    const auto put = [&](const char* text, std::size_t size) {
+        while (size > 0) {
+            const auto n = send(text, size);
+            if (n >= 0) {
+                text += n;
+                size -= static_cast<std::size_t>(n);
+            } else if (!again(wait_for_output)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const auto write_error = [] {
+        std::fprintf(stderr, "das: write error: %s\n", std::strerror(errno));
+        return 1;
     };
 
-    // Flushed at once: a program holding both ends waits for the greeting before it writes the number.
-    // Some runtimes report a failed unbuffered write only through ferror, never through a result.
-    int write_errno =
-        (std::printf("Hello, world!\n") < 0 || std::fflush(stdout) != 0 || std::ferror(stdout)) ? errno : 0;
+    static const char greeting[] = "Hello, world!\n";
+    if (!put(greeting, sizeof greeting - 1))
+        return write_error(); // with nobody to greet there is no dialogue: the input stays unread
+
+    // What das leaves unread belongs to the next reader: input it cannot seek back in is read a byte
+    // at a time, and a file read ahead is handed back. A message cannot be left in part, and a
+    // byte-sized read would throw away the rest of it, so messages are read whole, as large as a
+    // UDP datagram can be; a longer one is an error, never a number taken from its first part.
+    static char buffer[65536];
+    const std::size_t chunk = seekable || messages ? sizeof buffer : 1;
+    std::size_t filled = 0, used = 0;
+    bool ended = false;
+    int read_errno = 0;
+    const auto next = [&]() -> int {
+        while (used == filled && !ended) {
+            const auto n = receive(buffer, chunk);
+            if (n > 0) {
+                filled = static_cast<std::size_t>(n);
+                used = 0;
+            } else if (n == 0 || !again(wait_for_input)) {
+                read_errno = n == 0 ? 0 : errno;
+                ended = true;
+            }
+        }
+        return used < filled ? static_cast<unsigned char>(buffer[used++]) : EOF;
+    };
 
     int c;
     while (std::isspace(c = next()))
@@ -83,21 +134,21 @@ int main()
         // The rest of the typed line goes with the number, so the shell never runs it as a command.
         while (c != '\n' && c != EOF)
             c = next();
-    } else if (c != EOF) {
-        std::ungetc(c, stdin);
-        // Handed back here, not left to exit: only POSIX's exit moves the descriptor back to the unread byte.
-        if (seekable)
-            std::fseek(stdin, 0, SEEK_CUR);
+    } else if (seekable && c != EOF) {
+        hand_back(filled - used + 1); // back to the character that ended the number
     }
-    const int read_errno = std::ferror(stdin) ? errno : 0;
 
-    const bool echo_failed = std::printf("das %d", number) < 0 || std::fflush(stdout) != 0 || std::ferror(stdout);
-    if (echo_failed && write_errno == 0)
-        write_errno = errno;
+    char answer[16];
+    const int length = std::snprintf(answer, sizeof answer, "das %d", number);
+    // Some file systems report a failed write only when the file is closed.
+    const bool written = put(answer, static_cast<std::size_t>(length)) && close_output();
+    const int write_errno = written ? 0 : errno;
 
     if (read_errno != 0)
         std::fprintf(stderr, "das: read error: %s\n", std::strerror(read_errno));
-    if (write_errno != 0)
-        std::fprintf(stderr, "das: write error: %s\n", std::strerror(write_errno));
-    return read_errno != 0 || write_errno != 0 ? 1 : 0;
+    if (write_errno != 0) {
+        errno = write_errno;
+        return write_error();
+    }
+    return read_errno != 0 ? 1 : 0;
 }

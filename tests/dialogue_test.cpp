@@ -93,6 +93,33 @@ TEST(Failure, GoneReaderEndsDasBySigpipe)
     EXPECT_EQ(run({.input = "5", .stdout_reader_gone = true}).status, 128 + SIGPIPE);
 }
 
+TEST(Failure, ErrorReportedOnlyAtCloseIsAWriteError)
+{
+#ifndef __linux__
+    GTEST_SKIP() << "the failing close is made with Linux's seccomp";
+#endif
+    if (das_on_windows)
+        GTEST_SKIP() << "Wine closes a descriptor of its own, never the one das's standard output came in on";
+    const auto r = run({.input = "5", .stdout_close_fails = true});
+    EXPECT_EQ(r.out, greeting + "das 5");
+    EXPECT_TRUE(r.err == "das: write error: Input/output error\n" || r.err == "das: write error: I/O error\n") << r.err;
+    EXPECT_EQ(r.status, 1);
+}
+
+// Once the greeting cannot be written there is no dialogue: das ends at once and reads nothing,
+// so all of the input is left for the next reader.
+class FailedGreeting : public testing::TestWithParam<const char*> {};
+
+TEST_P(FailedGreeting, EndsDasBeforeItReadsAnything)
+{
+    const auto r = run({.command = shell(std::string(R"("$@" )") + GetParam() + R"(; echo "status $?"; exec cat)"),
+                        .input = "5 rest\n"});
+    EXPECT_EQ(r.out, "status 1\n5 rest\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Output, FailedGreeting, testing::Values(">/dev/full", ">&-"),
+                         [](const auto& info) { return info.index == 0 ? "FullDevice" : "Closed"; });
+
 TEST(Failure, DirectoryOnStdinIsAReadErrorAndStillEchoes)
 {
     const auto r = run({.stdin_path = "/"});
@@ -107,6 +134,21 @@ TEST(Failure, ClosedStdinIsAReadError)
     EXPECT_EQ(r.out, greeting + "das 0");
     EXPECT_EQ(r.err, "das: read error: " + reason("Bad file descriptor") + eol);
     EXPECT_EQ(r.status, 1);
+}
+
+// A run of blanks and digits far larger than the room das is given: whatever it keeps of its input
+// must not grow with it.
+TEST(Memory, DoesNotGrowWithTheInput)
+{
+    const int room_mib = 16;
+    if (run({.input = "42", .feed = Launch::file, .address_space_mib = room_mib}).status != 0)
+        GTEST_SKIP() << "this das cannot start in " << room_mib << " MiB of address space: "
+                     << "a sanitizer, qemu or Wine maps more than that for itself";
+    const auto r = run({.input = std::string(24 << 20, ' ') + std::string(24 << 20, '0') + "42",
+                        .feed = Launch::file,
+                        .address_space_mib = room_mib});
+    EXPECT_EQ(r.out, greeting + "das 42");
+    EXPECT_EQ(r.status, 0);
 }
 
 TEST(Environment, ArgumentsChangeNothing)

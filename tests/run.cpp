@@ -1,14 +1,22 @@
 #include "run.h"
 
 #include <csignal>
+#include <cstddef>
 #include <fstream>
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#endif
 
 namespace {
 
@@ -55,6 +63,11 @@ void write_all(int fd, const std::string& bytes)
     }
 }
 
+void set_nonblocking(int fd)
+{
+    check(fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK), "fcntl");
+}
+
 // Each line, with its line end, as a message of its own.
 void send_lines(int fd, const std::string& bytes)
 {
@@ -63,6 +76,27 @@ void send_lines(int fd, const std::string& bytes)
         if (send(fd, bytes.data() + start, end - start, 0) < 0)
             return;
     }
+}
+
+// From here on, closing standard output fails with EIO (and leaves it open), as a file system
+// that reports a failed write only at close would: a filter on the system call, which works on
+// a static program too.
+void make_close_of_stdout_fail()
+{
+#ifdef __linux__
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_close, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[0])), // its low half
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, STDOUT_FILENO, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof filter / sizeof *filter, filter};
+    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0)
+        return;
+#endif
+    _exit(126);
 }
 
 } // namespace
@@ -112,22 +146,30 @@ Outcome run(const Launch& launch)
         write_all(in_fd, launch.input);
         lseek(in_fd, 0, SEEK_SET);
     } else {
-        make_pair(in_pair, launch.feed == Launch::socket    ? SOCK_STREAM
-                           : launch.feed == Launch::packets ? SOCK_SEQPACKET
-                                                            : 0);
+        make_pair(in_pair, launch.feed == Launch::socket      ? SOCK_STREAM
+                           : launch.feed == Launch::packets   ? SOCK_SEQPACKET
+                           : launch.feed == Launch::datagrams ? SOCK_DGRAM
+                                                              : 0);
         in_fd = in_pair[0];
         // The flag belongs to the open file, so das finds its input non-blocking too.
         if (launch.nonblocking)
-            check(fcntl(in_fd, F_SETFL, fcntl(in_fd, F_GETFL) | O_NONBLOCK), "fcntl");
+            set_nonblocking(in_fd);
     }
     int out_pipe[2] = {-1, -1};
     int out_fd;
+    std::size_t filler = 0;
     if (launch.stdout_path) {
         out_fd = check(open(launch.stdout_path, O_WRONLY), "open stdout");
         close_on_exec(out_fd);
     } else if (launch.stdout_reader_gone) {
         make_pair(out_pipe);
         close(out_pipe[0]);
+        out_fd = out_pipe[1];
+    } else if (launch.stdout_full) {
+        make_pair(out_pipe);
+        set_nonblocking(out_pipe[1]);
+        while (write(out_pipe[1], "~", 1) == 1)
+            ++filler;
         out_fd = out_pipe[1];
     } else {
         out_fd = temporary_file();
@@ -149,6 +191,13 @@ Outcome run(const Launch& launch)
             close(STDIN_FILENO);
         if (launch.close_stdout)
             close(STDOUT_FILENO);
+        if (launch.address_space_mib > 0) {
+            const rlim_t bytes = static_cast<rlim_t>(launch.address_space_mib) << 20;
+            const rlimit limit{bytes, bytes};
+            setrlimit(RLIMIT_AS, &limit);
+        }
+        if (launch.stdout_close_fails)
+            make_close_of_stdout_fail();
         if (launch.env)
             execve(argv[0], argv.data(), envp.data());
         else
@@ -156,24 +205,43 @@ Outcome run(const Launch& launch)
         _exit(127);
     }
 
-    close(in_fd);
+    // A non-blocking input is kept, to see whether das left the flag on; it is small enough that
+    // writing it never waits for a reader.
+    if (!launch.nonblocking)
+        close(in_fd);
     if (in_pair[1] >= 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(launch.delay_ms));
-        if (launch.feed == Launch::packets)
+        if (launch.feed == Launch::packets || launch.feed == Launch::datagrams)
             send_lines(in_pair[1], launch.input);
         else
             write_all(in_pair[1], launch.input);
         close(in_pair[1]);
     }
+    Outcome outcome;
+    if (launch.stdout_full) {
+        // Long enough for das to find its output full; then drained, and read to the end.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        close(out_fd);
+        out_fd = -1;
+        char buffer[4096];
+        for (ssize_t n; (n = read(out_pipe[0], buffer, sizeof buffer)) > 0;)
+            outcome.out.append(buffer, static_cast<std::size_t>(n));
+        close(out_pipe[0]);
+        outcome.out.erase(0, filler);
+    }
     int status;
     check(waitpid(pid, &status, 0), "waitpid");
 
-    Outcome outcome;
-    if (!launch.stdout_path && !launch.stdout_reader_gone)
+    if (launch.nonblocking) {
+        outcome.input_left_nonblocking = fcntl(in_fd, F_GETFL) & O_NONBLOCK;
+        close(in_fd);
+    }
+    if (!launch.stdout_path && !launch.stdout_reader_gone && !launch.stdout_full)
         outcome.out = read_all(out_fd);
     outcome.err = read_all(err_fd);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    close(out_fd);
+    if (out_fd >= 0)
+        close(out_fd);
     close(err_fd);
     return outcome;
 }

@@ -28,7 +28,8 @@ inline std::vector<std::string> shell(std::string script)
 struct Launch {
     std::vector<std::string> command = das_command;
     std::string input;                           // the bytes on standard input
-    enum { pipe, file, socket, packets } feed = pipe; // how they arrive; packets: one message per line
+    // How they arrive; packets and datagrams carry one message per line.
+    enum { pipe, file, socket, packets, datagrams } feed = pipe;
     bool nonblocking = false;                    // the input is non-blocking, as an event loop leaves it
     int delay_ms = 0;                            // the input is written only this long after the start
     const char* stdin_path = nullptr;            // or open this instead ("/" for a directory)
@@ -36,6 +37,9 @@ struct Launch {
     bool close_stdin = false;
     bool close_stdout = false;
     bool stdout_reader_gone = false;             // standard output is a pipe nobody reads any more
+    bool stdout_full = false;                    // a non-blocking pipe, full when das starts, drained later
+    bool stdout_close_fails = false;             // closing standard output fails with EIO (Linux only)
+    int address_space_mib = 0;                   // when set, das may map no more than this
     bool ignore_sigpipe = false;
     std::optional<std::vector<std::string>> env; // replaces the environment when set
 };
@@ -44,12 +48,13 @@ struct Outcome {
     std::string out;
     std::string err;
     int status = -1; // the exit status, or 128 + the signal that ended the program
+    bool input_left_nonblocking = false; // a non-blocking input still is once das has ended
 };
 
 Outcome run(const Launch& launch);
 
 // A pair of connected descriptors, closed on exec: a pipe's read and write ends, or with a socket
-// type (SOCK_STREAM, SOCK_SEQPACKET) a socket pair.
+// type (SOCK_STREAM, SOCK_SEQPACKET, SOCK_DGRAM) a socket pair.
 void make_pair(int pair[2], int socket_type = 0);
 
 // The null-terminated array of pointers that exec takes, into `strings`.
