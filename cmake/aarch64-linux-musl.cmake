@@ -3,4 +3,5 @@
 #
 #   cmake -B build/arm64-musl -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-musl.cmake
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
+set(debian_arch arm64)
 include(${CMAKE_CURRENT_LIST_DIR}/musl.cmake)

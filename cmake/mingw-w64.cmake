@@ -1,12 +1,15 @@
-# das.exe for 64-bit Windows, cross-built with MinGW-w64 (Debian: g++-mingw-w64-x86-64-posix).
+# das.exe for 64-bit Windows, cross-built with MinGW-w64 (Debian: g++-mingw-w64-x86-64-posix) and
+# run here under Wine (wine, wine64).
 #
 #   cmake -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake [-DDAS_WINDOWS_CRT=msvcrt]
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/need.cmake)
 
 set(triplet x86_64-w64-mingw32)
-find_program(CMAKE_C_COMPILER NAMES ${triplet}-gcc-posix ${triplet}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${triplet}-g++-posix ${triplet}-g++ REQUIRED)
+set(mingw PACKAGE g++-mingw-w64-x86-64-posix FOR "The Windows build")
+das_need(CMAKE_C_COMPILER PROGRAM ${triplet}-gcc-posix ${triplet}-gcc ${mingw})
+das_need(CMAKE_CXX_COMPILER PROGRAM ${triplet}-g++-posix ${triplet}-g++ ${mingw})
 find_program(CMAKE_RC_COMPILER NAMES ${triplet}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
@@ -16,11 +19,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Run here under Wine, in a prefix of this build's own, quiet, and without the .NET and HTML engines
-# it would offer to download.
-find_program(DAS_WINE wine)
-if(DAS_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
-      WINEDLLOVERRIDES=mscoree,mshtml= ${DAS_WINE})
+# it would offer to download; in a UTF-8 locale whatever the caller's, or Wine cannot open a program
+# whose path has a letter outside ASCII.
+das_need(DAS_WINE PROGRAM wine PACKAGE wine FOR "Running das.exe here" LAUNCHER)
+das_need(DAS_WINE64 PROGRAM wine64 PATHS /usr/lib/wine PACKAGE wine64 FOR "Running das.exe here" LAUNCHER)
+if(DAS_WINE AND DAS_WINE64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env LC_ALL=C.UTF-8 WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+      WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= ${DAS_WINE})
 endif()
 
 # The C runtime: the Universal C Runtime, part of Windows 10 and later, or the legacy msvcrt.dll
@@ -41,7 +46,8 @@ if(DAS_WINDOWS_CRT STREQUAL "ucrt")
   foreach(lang C CXX)
     set(CMAKE_${lang}_FLAGS_INIT "-D_UCRT")
   endforeach()
-  set(CMAKE_EXE_LINKER_FLAGS_INIT "-specs=${CMAKE_BINARY_DIR}/ucrt.specs")
+  # A flag string goes to a shell: the path is quoted, for a build directory with a blank in it.
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "\"-specs=${CMAKE_BINARY_DIR}/ucrt.specs\"")
 elseif(NOT DAS_WINDOWS_CRT STREQUAL "msvcrt")
   message(FATAL_ERROR "DAS_WINDOWS_CRT: no such runtime: ${DAS_WINDOWS_CRT} (ucrt or msvcrt)")
 endif()

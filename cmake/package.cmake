@@ -2,7 +2,8 @@
 #   Linux (glibc)  a Debian package for its architecture, laid out as Debian's policy asks when
 #                  DAS_PACKAGE is on
 #   Windows        a zip with das.exe, the README and the licence at its top
-#   musl           a tarball to unpack into a prefix: bin/das, share/man/man1/das.1, the licence
+#   musl, and any  a tarball to unpack into a prefix: bin/das, share/man/man1/das.1, the licence,
+#   other system   named after the system and processor it is for
 
 # A release is the version in project() and the newest entry of docs/changelog, which must agree.
 # That entry's date stamps the manual page and every time in the packages (unless the builder sets
@@ -98,7 +99,10 @@ else()
   install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
   set(CPACK_GENERATOR TGZ)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-  set(CPACK_PACKAGE_FILE_NAME das-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
+  # Named after the system it is for: linux, freebsd, netbsd, openbsd, macos.
+  string(TOLOWER ${CMAKE_SYSTEM_NAME} system)
+  string(REPLACE darwin macos system ${system})
+  set(CPACK_PACKAGE_FILE_NAME das-${PROJECT_VERSION}-${system}-${CMAKE_SYSTEM_PROCESSOR})
   if(DAS_LIBC)
     string(APPEND CPACK_PACKAGE_FILE_NAME -${DAS_LIBC})
   endif()
