@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -23,14 +24,15 @@
 
 namespace {
 
-// Reads until `until` has arrived, the writer is gone, or five seconds pass without it.
-std::string read_until(int fd, std::string_view until)
+// Reads until `until` has arrived (in what `shown` makes of the text, if given), the writer is
+// gone, or ten seconds pass without it.
+std::string read_until(int fd, std::string_view until, std::string (*shown)(std::string_view) = nullptr)
 {
     struct stat status;
     const bool is_file = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     std::string text;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (text.find(until) == std::string::npos) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((shown ? shown(text) : text).find(until) == std::string::npos) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd p{fd, POLLIN, 0};
         if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
@@ -45,7 +47,7 @@ std::string read_until(int fd, std::string_view until)
             break; // end of file, or EIO once a terminal's other side has closed
         text.append(buffer, static_cast<std::size_t>(n));
     }
-    return text;
+    return shown ? shown(text) : text;
 }
 
 void send(int fd, std::string_view bytes)
@@ -178,8 +180,92 @@ TEST(NonBlocking, DasWaitsForAnOutputThatIsFullAtTheStart)
     EXPECT_EQ(r.status, 0);
 }
 
-// Starts a command on a new pseudo-terminal with echo off, so that what is read back is only what it
-// writes; raw, the terminal passes on each byte as it comes, as a full-screen program sets it.
+// ---- Terminals: a POSIX pseudo-terminal, or Windows' console as Wine draws it on one ----------
+// Everything in which the two differ is in this block; the tests below are the same for both.
+//
+// A POSIX terminal is started with echo off, so that what is read back is only what das writes.
+// Wine's console starts on a host terminal that is raw from the start: Wine takes the terminal out
+// of line mode only after the greeting, and keys typed before that would be echoed by the host and
+// their line would never end. The console has line input and echo of its own, Enter reaches it as
+// "\r", and Ctrl-Z as a plain byte, never as the end of the input. Its screen is read as text.
+
+// Enter, on a terminal that delivers whole lines.
+const std::string enter = das_on_windows ? "\r" : "\n";
+
+// Typed on an empty line: Ctrl-D ends a POSIX terminal's input. Wine's console cannot end it, and
+// hands Ctrl-Z on to das as a byte that cannot begin a number, so das answers 0 all the same and
+// takes the rest of the line, its Enter included.
+const std::string end_of_input = das_on_windows ? "\x1a\r" : "\x04";
+
+// What Wine's console draws, as text: a cursor move right is that many blanks, and every other
+// escape sequence and "\r" is dropped.
+std::string as_text(std::string_view drawn)
+{
+    std::string text;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        if (drawn[i] == '\r')
+            continue;
+        if (drawn[i] != '\x1b' || i + 1 == drawn.size()) {
+            text += drawn[i];
+            continue;
+        }
+        if (drawn[i + 1] == ']') { // an operating system command, such as the window's title
+            const auto stop = drawn.find('\a', i);
+            i = stop == std::string_view::npos ? drawn.size() : stop;
+            continue;
+        }
+        std::size_t j = i + 1;
+        if (drawn[j] == '[')
+            while (++j < drawn.size() && !(drawn[j] >= '@' && drawn[j] <= '~'))
+                ;
+        if (j < drawn.size() && drawn[j] == 'C')
+            text.append(static_cast<std::size_t>(std::max(1, std::atoi(std::string(drawn.substr(i + 2, j - i - 2)).c_str()))), ' ');
+        i = j;
+    }
+    return text;
+}
+
+// Reads the terminal until `until` is on it; what it shows, as text on Wine's console.
+std::string read_screen(int terminal, std::string_view until)
+{
+    return read_until(terminal, until, das_on_windows ? as_text : nullptr);
+}
+
+// On a POSIX terminal, exactly what das wrote; on Wine's console, somewhere among what it shows,
+// the echo of the typed keys included.
+testing::AssertionResult Shows(const std::string& screen, std::string expected)
+{
+    if (das_on_windows) {
+        for (std::size_t at; (at = expected.find("\r\n")) != std::string::npos;)
+            expected.erase(at, 1);
+        if (screen.find(expected) != std::string::npos)
+            return testing::AssertionSuccess();
+    } else if (screen == expected) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << "the terminal shows " << testing::PrintToString(screen) << ", not "
+                                       << testing::PrintToString(expected);
+}
+
+// das, then the next reader, which reads the next typed line and shows it as next=[...]: a shell's
+// read, or on Windows a helper built beside das.exe. With raw, on a terminal that passes each key
+// on as it is typed (on Windows, the helper switches the console's line input off first).
+std::vector<std::string> das_then_next_reader(bool raw)
+{
+    if (!das_on_windows)
+        return shell(R"("$@"; echo; IFS= read -r line; printf 'next=[%s]\n' "$line")");
+    auto command = das_command;
+    std::string das = "Z:" + command.back(); // Wine's drive for the host's root
+    std::replace(das.begin(), das.end(), '/', '\\');
+    command.back().replace(command.back().rfind('/') + 1, std::string::npos, "next_reader.exe");
+    if (raw)
+        command.push_back("--raw");
+    command.push_back(das);
+    return command;
+}
+
+// Starts a command on a new pseudo-terminal with echo off; raw, the terminal passes on each byte
+// as it comes, as a full-screen program sets it.
 pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool raw = false)
 {
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
@@ -188,7 +274,7 @@ pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool ra
         termios mode;
         tcgetattr(STDIN_FILENO, &mode);
         mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        if (raw)
+        if (raw || das_on_windows)
             cfmakeraw(&mode);
         tcsetattr(STDIN_FILENO, TCSANOW, &mode);
         auto argv = pointers(command);
@@ -198,38 +284,29 @@ pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool ra
     return pid;
 }
 
-class Terminal : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (das_on_windows)
-            GTEST_SKIP() << "Wine's console on a pseudo-terminal puts cursor escapes around every character";
-    }
-};
+// ---- The terminal tests -------------------------------------------------------------------------
 
-TEST_F(Terminal, GreetingIsOnScreenBeforeInputAndCtrlDOnAnEmptyLineEndsIt)
+TEST(Terminal, GreetingIsOnScreenBeforeInputAndEndOfInputOnAnEmptyLineAnswersZero)
 {
     int terminal;
     const pid_t pid = start_on_terminal(das_command, terminal);
     ASSERT_GT(pid, 0);
-    EXPECT_EQ(read_until(terminal, "\n"), "Hello, world!\r\n");
-    send(terminal, "\x04");
-    EXPECT_EQ(read_until(terminal, "never"), "das 0");
+    EXPECT_TRUE(Shows(read_screen(terminal, "\n"), "Hello, world!\r\n"));
+    send(terminal, end_of_input);
+    EXPECT_TRUE(Shows(read_screen(terminal, "never"), "das 0"));
     EXPECT_EQ(finish(pid), 0);
     close(terminal);
 }
 
-// das on a terminal, then a shell that reads the next typed line and shows it as next=[...].
-class NextReader : public Terminal {
+// das on a terminal, then the next reader.
+class NextReader : public testing::Test {
 protected:
-    void SetUp() override
+    void start(bool raw)
     {
-        Terminal::SetUp();
-        if (IsSkipped())
-            return;
-        pid = start_on_terminal(shell(R"("$@"; echo; IFS= read -r line; printf 'next=[%s]\n' "$line")"), terminal);
+        pid = start_on_terminal(das_then_next_reader(raw), terminal, raw);
         ASSERT_GT(pid, 0);
-        EXPECT_EQ(read_until(terminal, "\n"), "Hello, world!\r\n");
+        // A raw terminal does not turn a line feed into a carriage return and a line feed.
+        EXPECT_TRUE(Shows(read_screen(terminal, "\n"), raw ? "Hello, world!\n" : "Hello, world!\r\n"));
     }
     void TearDown() override
     {
@@ -244,28 +321,29 @@ protected:
 
 TEST_F(NextReader, RestOfTheTypedLineNeverReachesIt)
 {
-    send(terminal, "12 rm -rf ~\n");
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "das 12", read_until(terminal, "das 12"));
-    send(terminal, "typed later\n");
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[typed later]", read_until(terminal, "]"));
+    start(false);
+    send(terminal, "12 rm -rf ~" + enter);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "das 12", read_screen(terminal, "das 12"));
+    send(terminal, "typed later" + enter);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[typed later]", read_screen(terminal, "]"));
 }
 
 TEST_F(NextReader, LinesTypedAheadStayForIt)
 {
-    send(terminal, "12 rm -rf ~\ntyped ahead\n");
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[typed ahead]", read_until(terminal, "]"));
+    start(false);
+    send(terminal, "12 rm -rf ~" + enter + "typed ahead" + enter);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[typed ahead]", read_screen(terminal, "]"));
 }
 
-TEST_F(Terminal, InRawModeEnterEndsTheNumberAndDasAnswersAtOnce)
+// A raw terminal passes on Enter as "\r", which ends the number: das answers before anything else
+// is typed, and what is typed after it is the next reader's (a line ended by Ctrl-J).
+TEST_F(NextReader, InRawModeEnterEndsTheNumberAndDasAnswersAtOnce)
 {
-    int terminal;
-    const pid_t pid = start_on_terminal(das_command, terminal, true);
-    ASSERT_GT(pid, 0);
-    EXPECT_EQ(read_until(terminal, "\n"), "Hello, world!\n");
+    start(true);
     send(terminal, "12\r");
-    EXPECT_EQ(read_until(terminal, "never"), "das 12");
-    EXPECT_EQ(finish(pid), 0);
-    close(terminal);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "das 12", read_screen(terminal, "das 12"));
+    send(terminal, "rm\n");
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[rm]", read_screen(terminal, "]"));
 }
 
 } // namespace
