@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Runs every terminal session shown in the README and the manual page, as printed, with the das
-# under test on PATH, and compares what it prints with what the page shows. Each session runs
-# several times in a row, because a race in an example shows only now and then.
+# Runs every terminal session shown in the project's pages and the manual page, as printed, with
+# the das under test on PATH, and compares what it prints with what the page shows. Each session
+# runs several times in a row, because a race in an example shows only now and then.
 #
 #   examples.sh RUNS PAGE... -- COMMAND-FILE   (the file names the launcher, if any, then das, a line each)
 #
-# A session is a README block marked `console`, or a manual page block between .EX and .EE:
+# A session is a Markdown block marked `console`, or a manual page block between .EX and .EE:
 # lines that begin with "$ " are commands, the lines after them their output; where output ends
 # without a line end, the next "$ " follows on its line.
 set -euo pipefail

@@ -1,0 +1,38 @@
+# Stage version-bump: the version lives in project(); bumped there and in the changelog, every
+# package and its manual page follow, and lintian passes under umask 002. Built on a tmpfs, which
+# lists directories in another order than most disks.
+bumped() {
+  local version=$1 next=$2 page
+  sed -i "s/^project(das VERSION $version /project(das VERSION $next /" CMakeLists.txt
+  if cmake --preset package >configure.log 2>&1; then
+    echo "packages of $next were configured with no changelog entry for it"; exit 1
+  fi
+  grep -q 'docs/changelog' configure.log
+  { printf 'das (%s) unstable; urgency=medium\n\n  * Checks that the version lives in one place.\n\n' "$next"
+    printf ' -- The das developers <das@example.org>  Mon, 01 Feb 2027 10:00:00 +0000\n\n'
+    cat docs/changelog; } >changelog.new
+  mv changelog.new docs/changelog
+  (umask 002 && cmake --workflow --preset package >/dev/null)
+  cd build/package/packages
+  diff <(ls -1) <(printf '%s\n' SHA256SUMS "das-$next-linux-aarch64-musl.tar.gz" "das-$next-linux-x86_64-musl.tar.gz" \
+                    "das-$next-windows-x86_64.zip" "das_${next}_amd64.deb" "das_${next}_arm64.deb")
+  sha256sum --strict -c --quiet SHA256SUMS
+  page=".TH DAS 1 2027-02-01 \"das $next\" \"User Commands\""
+  dpkg-deb --fsys-tarfile "das_${next}_amd64.deb" | tar -xO ./usr/share/man/man1/das.1.gz | gzip -dc | grep -qxF "$page"
+  tar -xOzf "das-$next-linux-x86_64-musl.tar.gz" share/man/man1/das.1 | grep -qxF "$page"
+  test "$(dpkg-deb -f "das_${next}_amd64.deb" Version)" = "$next"
+  lintian --fail-on error,warning "das_${next}_amd64.deb"
+  # Members in name order, and the tarball's modes those of an executable and of data.
+  dpkg-deb --fsys-tarfile "das_${next}_amd64.deb" | tar -t | LC_ALL=C sort -c
+  tar -tzf "das-$next-linux-x86_64-musl.tar.gz" | LC_ALL=C sort -c
+  zipinfo -1 "das-$next-windows-x86_64.zip" | LC_ALL=C sort -c
+  if tar -tvzf "das-$next-linux-x86_64-musl.tar.gz" | grep -Ev '^(-rwxr-xr-x .* bin/das|-rw-r--r-- .* share/.*)$'; then
+    echo "a mode above follows the umask"; exit 1
+  fi
+}
+export -f bumped
+mkdir "$scratch/bump"
+unshare --mount /bin/bash -euc 'mount -t tmpfs tmpfs "$1"
+  copy_source "$1"
+  cd "$1" && bumped "$2" "$3"' - "$scratch/bump" "$(version)" "$(version | awk -F. -v OFS=. '{ $NF += 1; print }')"
+echo "bumped: every package and its manual page carry the new version; lintian passes under umask 002"
