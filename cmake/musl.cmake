@@ -1,40 +1,36 @@
-# das linked statically against musl as a position-independent executable (Debian: musl-tools,
-# musl-dev): the smallest, fastest start-up.
+# das linked statically against musl as a position-independent executable (Debian: musl-dev):
+# the smallest, fastest start-up.
 #
 #   cmake -B build/musl -DCMAKE_TOOLCHAIN_FILE=cmake/musl.cmake
 #
-# For another processor, a toolchain file sets CMAKE_SYSTEM_PROCESSOR and debian_arch (its Debian
-# architecture) and includes this one: the cross gcc for that processor is used, and qemu-user runs
-# the program here.
+# For another processor, a toolchain file sets CMAKE_SYSTEM_PROCESSOR (as uname -m says it there),
+# triplet (the cross gcc's, as in Debian's g++-<triplet>), musl (musl's directory names for it),
+# qemu (qemu-user's program for it) and DAS_DEBIAN_ARCH, and includes this one.
 #
 # Debian's musl-gcc wrapper cannot make a static PIE (given -static-pie it quietly makes a dynamic
 # program), so the host's gcc compiles against musl's headers and links musl's start files itself.
 set(CMAKE_SYSTEM_NAME Linux)
-if(NOT CMAKE_SYSTEM_PROCESSOR)
-  set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_HOST_SYSTEM_PROCESSOR})
-endif()
 set(DAS_LIBC musl)
 include(${CMAKE_CURRENT_LIST_DIR}/need.cmake)
-set(for FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL CMAKE_HOST_SYSTEM_PROCESSOR)
+if(NOT CMAKE_SYSTEM_PROCESSOR)
+  set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_HOST_SYSTEM_PROCESSOR})
   set(CMAKE_C_COMPILER gcc)
   set(CMAKE_CXX_COMPILER g++)
+  set(musl ${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
   set(musl_package musl-dev)
 else()
-  # The including toolchain file names the Debian architecture (debian_arch) of that processor.
-  set(triplet ${CMAKE_SYSTEM_PROCESSOR}-linux-gnu)
-  das_need(CMAKE_C_COMPILER PROGRAM ${triplet}-gcc PACKAGE g++-${triplet} ${for})
-  das_need(CMAKE_CXX_COMPILER PROGRAM ${triplet}-g++ PACKAGE g++-${triplet} ${for})
-  das_need(DAS_QEMU PROGRAM qemu-${CMAKE_SYSTEM_PROCESSOR} PACKAGE qemu-user FOR "Running the ${CMAKE_SYSTEM_PROCESSOR} musl das here" LAUNCHER)
+  set(for PACKAGE g++-${triplet} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
+  das_need(CMAKE_C_COMPILER PROGRAM ${triplet}-gcc ${for})
+  das_need(CMAKE_CXX_COMPILER PROGRAM ${triplet}-g++ ${for})
+  das_need(DAS_QEMU PROGRAM ${qemu} PACKAGE qemu-user FOR "Running the ${CMAKE_SYSTEM_PROCESSOR} musl das here" LAUNCHER)
   if(DAS_QEMU)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${DAS_QEMU})
   endif()
-  set(musl_package musl-dev:${debian_arch})
+  set(musl_package musl-dev:${DAS_DEBIAN_ARCH})
 endif()
-
-set(musl ${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
-das_need(DAS_MUSL_INCLUDE_DIR FILE stdio.h PATHS /usr/include/${musl} /usr/lib/musl/include PACKAGE ${musl_package} ${for})
-das_need(DAS_MUSL_LIB_DIR FILE rcrt1.o PATHS /usr/lib/${musl} /usr/lib/musl/lib PACKAGE ${musl_package} ${for})
+set(for PACKAGE ${musl_package} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
+das_need(DAS_MUSL_INCLUDE_DIR FILE stdio.h PATHS /usr/include/${musl} /usr/lib/musl/include ${for})
+das_need(DAS_MUSL_LIB_DIR FILE rcrt1.o PATHS /usr/lib/${musl} /usr/lib/musl/lib ${for})
 
 function(gcc_says variable)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE out
@@ -45,6 +41,7 @@ gcc_says(gcc_include -print-file-name=include)
 gcc_says(crtbegin -print-file-name=crtbeginS.o)
 gcc_says(crtend -print-file-name=crtendS.o)
 gcc_says(libgcc -print-libgcc-file-name)
+gcc_says(libgcc_eh -print-file-name=libgcc_eh.a)
 # libstdc++'s headers (header-only use: nothing of libstdc++ is linked) are the ones g++ searches.
 gcc_says(search -xc++ -E -v /dev/null -o /dev/null)
 string(REGEX MATCHALL "\n [^\n]*/c\\+\\+[^\n]*" lines "${search}")
@@ -61,10 +58,16 @@ set(CMAKE_C_FLAGS_INIT "-nostdinc ${c_include}")
 set(CMAKE_CXX_FLAGS_INIT "-nostdinc ${cxx_include}${c_include} '-D__GLIBC_PREREQ(a,b)=0'")
 
 set(start "\"${DAS_MUSL_LIB_DIR}/rcrt1.o\" \"${DAS_MUSL_LIB_DIR}/crti.o\" \"${crtbegin}\"")
-set(end "\"${DAS_MUSL_LIB_DIR}/libc.a\" \"${libgcc}\" \"${crtend}\" \"${DAS_MUSL_LIB_DIR}/crtn.o\"")
+# libc and libgcc need each other (32-bit Arm's division by zero raises a signal), and on 32-bit
+# Arm every function's unwinding entry names a personality routine, which libgcc_eh has.
+set(end "-Wl,--start-group \"${DAS_MUSL_LIB_DIR}/libc.a\" \"${libgcc}\" \"${libgcc_eh}\" -Wl,--end-group \
+\"${crtend}\" \"${DAS_MUSL_LIB_DIR}/crtn.o\"")
+# 32-bit Arm's gcc takes -static-pie without a word and makes a dynamic program all the same: the
+# linker is told what it means.
+set(static_pie "-Wl,-static,-pie,--no-dynamic-linker,-z,text")
 foreach(lang C CXX)
   set(CMAKE_${lang}_LINK_EXECUTABLE
-    "<CMAKE_${lang}_COMPILER> <FLAGS> <CMAKE_${lang}_LINK_FLAGS> <LINK_FLAGS> -static-pie -nostdlib ${start} <OBJECTS> -o <TARGET> <LINK_LIBRARIES> ${end}")
+    "<CMAKE_${lang}_COMPILER> <FLAGS> <CMAKE_${lang}_LINK_FLAGS> <LINK_FLAGS> -static-pie ${static_pie} -nostdlib ${start} <OBJECTS> -o <TARGET> <LINK_LIBRARIES> ${end}")
 endforeach()
 
 # musl 1.2.3 does not apply packed relative relocations: such a program crashes at start.
