@@ -15,7 +15,10 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME das-${PROJECT_VERSION}-windows-${CMAKE_SYSTEM_PROCESSOR})
 elseif(DAS_PACKAGE AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT DAS_LIBC)
-  install(TARGETS das RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The program and its page go in both packages, each one's own files (components deb and rpm)
+  # in one of them: Debian keeps the licence as its copyright file beside the changelog, RPM under
+  # /usr/share/licenses, with the changelog in the package's header.
+  install(TARGETS das RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT das)
   find_program(DAS_GZIP gzip REQUIRED)
   # Compressed without a name or time in the header, so the same page gives the same bytes.
   foreach(source ${PROJECT_BINARY_DIR}/das.1 ${PROJECT_SOURCE_DIR}/docs/changelog)
@@ -25,19 +28,27 @@ elseif(DAS_PACKAGE AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT DAS_LIBC)
       DEPENDS ${source} VERBATIM)
   endforeach()
   add_custom_target(das_docs ALL DEPENDS das.1.gz changelog.gz)
-  install(FILES ${PROJECT_BINARY_DIR}/das.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
-  install(FILES cmake/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME das)
+  install(FILES ${PROJECT_BINARY_DIR}/das.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT das)
+  install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT deb)
+  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright COMPONENT deb)
+  if(DAS_STATIC)
+    install(FILES cmake/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME das
+            COMPONENT deb)
+  endif()
+  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/das COMPONENT rpm)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_RPM_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_DAS_COMPONENTS_DEB das deb)
+  set(CPACK_DAS_COMPONENTS_RPM das rpm)
 
-  set(CPACK_GENERATOR DEB)
+  set(CPACK_GENERATOR DEB RPM)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   if(CMAKE_CROSSCOMPILING)
-    # Left to itself, CPack asks dpkg, which names the host's architecture.
-    set(debian_x86_64 amd64)
-    set(debian_aarch64 arm64)
-    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${debian_${CMAKE_SYSTEM_PROCESSOR}})
+    # Left to itself, CPack asks dpkg, which names the host's architecture; the toolchain file
+    # names the one it builds for.
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${DAS_DEBIAN_ARCH})
   endif()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -47,8 +58,44 @@ elseif(DAS_PACKAGE AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT DAS_LIBC)
 decimal integer from standard input, and answers \"das\" and that number.
 It has a defined answer for every input, reports every read or write failure
 in its exit status, and leaves what it does not read for the next reader on
-terminals, pipes and files alike. It is linked statically and needs nothing
+terminals, pipes and files alike.")
+  if(DAS_STATIC)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION " It is linked statically and needs nothing
 outside its own binary.")
+  else()
+    # A dynamic das depends on the C library it was linked against, from the version whose
+    # symbols it uses on, as dpkg-shlibdeps would say; worked out from the installed das.
+    set(CPACK_DAS_READELF ${CMAKE_READELF})
+    list(APPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/depends.cmake)
+  endif()
+
+  # RPM: named as Fedora names its packages, with the Debian package's words and changelog, and
+  # built reproducibly: every time the release's, no build host or build-id links of this machine.
+  set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+  if(NOT DAS_RPM_ARCH)
+    set(DAS_RPM_ARCH ${CMAKE_SYSTEM_PROCESSOR})
+  endif()
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE ${DAS_RPM_ARCH})
+  set(CPACK_RPM_PACKAGE_LICENSE ISC)
+  set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
+  set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
+  set(CPACK_RPM_PACKAGE_URL "https://example.org/das")
+  set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+  # A static das needs no run-time linker, though rpm's scan would say it does.
+  if(DAS_STATIC)
+    set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
+  endif()
+  set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)
+  list(APPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/dated.cmake)
+  include(${PROJECT_SOURCE_DIR}/cmake/rpm-changelog.cmake)
+  set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
+  set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_DEBIAN_PACKAGE_MAINTAINER}
+%define _buildhost das.example.org
+%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1
+%define _build_id_links none
+%define debug_package %{nil}
+%define __os_install_post %{nil}")
 else()
   install(TARGETS das RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_BINARY_DIR}/das.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -72,10 +119,14 @@ set(CPACK_OUTPUT_FILE_PREFIX ${DAS_PACKAGE_DIR})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_SOURCE_GENERATOR "")
-# Every time CPack and the strip it runs write is the release's, unless the builder chose one.
+# Every time CPack, the strip it runs and rpmbuild write is the release's, unless the builder chose
+# one; each generator packages its own components.
 file(CONFIGURE OUTPUT cpack-project.cmake @ONLY CONTENT [[
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
   set(ENV{SOURCE_DATE_EPOCH} @DAS_RELEASE_EPOCH@)
+endif()
+if(DEFINED CPACK_DAS_COMPONENTS_${CPACK_GENERATOR})
+  set(CPACK_COMPONENTS_ALL ${CPACK_DAS_COMPONENTS_${CPACK_GENERATOR}})
 endif()
 ]])
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-project.cmake)
@@ -83,6 +134,18 @@ if(CPACK_GENERATOR MATCHES "^(TGZ|ZIP)$" AND CMAKE_HOST_UNIX)
   list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/archive.cmake)
 endif()
 if(DAS_PACKAGE AND NOT CMAKE_CROSSCOMPILING)
+  # The container image, from the musl builds' tarballs, is made with the other builds, before
+  # this build's packages.
+  include(${PROJECT_SOURCE_DIR}/cmake/need.cmake)
+  das_need(DAS_BUILDAH PROGRAM buildah PACKAGE buildah FOR "The container image")
+  find_program(DAS_TAR NAMES gtar tar REQUIRED)
+  add_custom_target(das_image ALL
+    COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DEPOCH=${DAS_RELEASE_EPOCH}
+      -DPACKAGES=${DAS_PACKAGE_DIR} -DWORK=${PROJECT_BINARY_DIR}/image -DBUILDAH=${DAS_BUILDAH}
+      -DTAR=${DAS_TAR} -DSOURCE=${CPACK_RPM_PACKAGE_URL} -DDESCRIPTION=${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+      -P ${PROJECT_SOURCE_DIR}/cmake/image.cmake
+    VERBATIM)
+  add_dependencies(das_image das_musl das_arm64-musl)
   # This build's package is made last, after the other builds have made theirs.
   list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/checksums.cmake)
 endif()

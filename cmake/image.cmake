@@ -1,0 +1,44 @@
+# Writes das's container image, an OCI image archive, from the musl tarballs beside it:
+#
+#   cmake -DVERSION=... -DEPOCH=... -DPACKAGES=<dir> -DWORK=<dir> -DBUILDAH=... -DTAR=... -P image.cmake
+#
+# For linux/amd64 and linux/arm64 an image of one layer that holds the static das and nothing
+# else, run as nobody with das as its entry point, and one index over both, named das:VERSION.
+# buildah makes them in a store of its own under WORK; every time in them is EPOCH, and the archive
+# is written in name order with root as the owner, so that the same source gives the same bytes.
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE ${WORK})
+set(buildah ${BUILDAH} --root ${WORK}/storage --runroot ${WORK}/run --storage-driver vfs)
+
+function(run)
+  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE out RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${ARGN}: ${failed}")
+  endif()
+  string(STRIP "${out}" out)
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+run(${buildah} manifest create das-index)
+foreach(platform amd64:x86_64 arm64:aarch64)
+  string(REPLACE ":" ";" platform ${platform})
+  list(GET platform 0 architecture)
+  list(GET platform 1 processor)
+  file(ARCHIVE_EXTRACT INPUT ${PACKAGES}/das-${VERSION}-linux-${processor}-musl.tar.gz
+       DESTINATION ${WORK}/${architecture} PATTERNS bin/das)
+  run(${buildah} from --arch ${architecture} --os linux --name das-${architecture} scratch)
+  set(container ${out})
+  run(${buildah} copy --chmod 0755 --chown 0:0 ${container} ${WORK}/${architecture}/bin/das /das)
+  run(${buildah} config --entrypoint [=[["/das"]]=] --user 65534:65534
+    --label org.opencontainers.image.title=das
+    --label org.opencontainers.image.description=${DESCRIPTION}
+    --label org.opencontainers.image.version=${VERSION}
+    --label org.opencontainers.image.licenses=ISC
+    --label org.opencontainers.image.source=${SOURCE}
+    ${container})
+  run(${buildah} commit --quiet --timestamp ${EPOCH} --format oci --rm ${container} das-${architecture})
+  run(${buildah} manifest add das-index containers-storage:localhost/das-${architecture})
+endforeach()
+run(${buildah} manifest push --quiet --all --format oci das-index oci:${WORK}/layout:das:${VERSION})
+run(${TAR} --create --file ${PACKAGES}/das-${VERSION}-oci-image.tar --directory ${WORK}/layout --sort=name
+  --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${EPOCH} --mode=u+rw,go=rX .)
