@@ -27,7 +27,7 @@ refused "install Debian's g++-mingw-w64-x86-64-posix" "--preset windows" \
   /usr/bin/x86_64-w64-mingw32-gcc-posix /usr/bin/x86_64-w64-mingw32-g++-posix
 refused "needs wine, which is not here: install Debian's wine" "--preset windows" /usr/bin/wine
 refused "needs wine64, which is not here: install Debian's wine64" "--preset windows" /usr/lib/wine/wine64
-refused "DAS_ALSO_BUILD: no such build: win64 (the builds: native, windows, musl, arm64, arm64-musl)" \
+refused "DAS_ALSO_BUILD: no such build: win64 (the builds: $(echo native $(other_builds) | sed 's/ /, /g'))" \
   "--preset release -DDAS_ALSO_BUILD=win64"
 refused "DAS_TEST_BUILD: no such build: mussl" "--preset release -DDAS_TEST_BUILD=mussl"
 echo "each refused in one line, naming what is missing"

@@ -6,6 +6,22 @@ cmake --workflow --preset release >/dev/null
 (cd "$packages" && shown "apt install " </dev/null >/dev/null 2>&1)
 test "$(echo 5 | das)" = "$(printf 'Hello, world!\ndas 5')"
 dpkg -r das >/dev/null
+# The RPM, with dnf, which keeps its database in a place of its own here.
+unshare --mount /bin/bash -euc '
+  mount -t tmpfs tmpfs /var/lib/rpm
+  mount -t tmpfs tmpfs /var/cache
+  cd "$1"
+  echo y | shown "dnf install " >/dev/null 2>&1 # dnf asks, and the user says yes
+  test "$(echo 5 | das)" = "$(printf "Hello, world!\ndas 5")"
+  dnf remove -y das >/dev/null 2>&1' - "$PWD/$packages"
+test ! -e /usr/bin/das
+# The image, loaded into a store of podman's own; containers cannot run here.
+unshare --mount /bin/bash -euc '
+  mount -t tmpfs tmpfs /var/lib/containers
+  cd "$1"
+  STORAGE_DRIVER=vfs shown "podman load " >/dev/null
+  test "$(STORAGE_DRIVER=vfs podman image inspect --format "{{.Config.User}} {{.Config.Entrypoint}}" das:$2)" = \
+    "65534:65534 [/das]"' - "$PWD/$packages" "$(version)"
 unshare --mount /bin/bash -euc '
   mount -t tmpfs tmpfs /usr/local
   shown "cmake --install " >/dev/null
@@ -26,4 +42,4 @@ unshare --mount /bin/bash -euc '
   after=$(stat -c "%n %u:%g %a" $dirs)
   test "$after" = "$before" || { printf "the tarball changed a directory it found:\n%s\n" "$after"; exit 1; }' \
   - "$PWD/$packages"
-echo "installed: from the .deb, from the build, from the musl tarball"
+echo "installed: from the .deb, from the RPM, from the build, from the musl tarball; the image loaded"

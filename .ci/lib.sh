@@ -2,14 +2,15 @@
 
 # What the stages need, as Debian packages; installed when missing, after an update.
 install_missing() {
-  # arm64's musl comes from Debian's arm64 architecture, beside the host's.
-  if ! dpkg --print-foreign-architectures | grep -qx arm64; then
-    dpkg --add-architecture arm64
-  fi
-  local package missing=()
+  # musl for other machines comes from Debian's architectures for them, beside the host's.
+  local architecture package missing=()
+  for architecture in arm64 armhf; do
+    dpkg --print-foreign-architectures | grep -qx $architecture || dpkg --add-architecture $architecture
+  done
   for package in cmake make ninja-build g++ clang libgtest-dev valgrind libc6-dev \
-                 g++-mingw-w64-x86-64-posix wine wine64 musl-tools musl-dev lintian \
-                 g++-aarch64-linux-gnu qemu-user musl-dev:arm64 zip; do
+                 g++-mingw-w64-x86-64-posix wine wine64 musl-tools musl-dev lintian qemu-user zip \
+                 g++-aarch64-linux-gnu musl-dev:arm64 g++-arm-linux-gnueabihf musl-dev:armhf \
+                 g++-riscv64-linux-gnu rpm rpmlint dnf buildah podman skopeo umoci jq; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
   done
   if ((${#missing[@]})); then
@@ -45,15 +46,16 @@ doc_commands() {
 is_shown_as() { [[ $1 == "$2" || ($2 == *' ' && $1 == "$2"*) ]]; }
 
 # Runs a command as a page of the project shows it, word for word: the one that `is_shown_as` $1.
+# The command reads the standard input that `shown` was given.
 shown() {
   local page line
-  while IFS=$'\t' read -r page line; do
+  while IFS=$'\t' read -r -u 3 page line; do
     if is_shown_as "$line" "$1"; then
       echo "+ $line"
       eval "$line"
       return
     fi
-  done < <(doc_commands)
+  done 3< <(doc_commands)
   echo "no page shows the command: $1" >&2
   return 1
 }
@@ -61,15 +63,60 @@ top=$PWD
 export top
 export -f doc_pages doc_commands is_shown_as shown
 
-# Checks that a program is a static PIE with a stack that is not executable, and prints what
-# readelf says of it, for the checks that differ between builds.
-static_pie() {
-  local elf
+# The machines das is built for: as readelf names each, as uname -m does there, qemu-user's program
+# for it (none for this one), and the root of Debian's cross C library for it.
+machines=("Advanced Micro Devices X86-64|x86_64||"
+          "AArch64|aarch64|qemu-aarch64|/usr/aarch64-linux-gnu"
+          "ARM|armv7l|qemu-arm|/usr/arm-linux-gnueabihf"
+          "RISC-V|riscv64|qemu-riscv64|/usr/riscv64-linux-gnu")
+
+# Prints the command that runs the Linux program $1 here: qemu for another machine's, then it.
+runner() {
+  local machine entry name processor qemu root
+  machine=$(readelf -h "$1" | sed -n 's/^ *Machine: *//p')
+  for entry in "${machines[@]}"; do
+    IFS='|' read -r name processor qemu root <<<"$entry"
+    if [ "$name" = "$machine" ]; then
+      if [ -n "$qemu" ]; then printf '%s -L %s ' "$qemu" "$root"; fi
+      printf '%s\n' "$1"
+      return
+    fi
+  done
+  echo "$1: a program for $machine, which no entry of machines names" >&2
+  return 1
+}
+
+# Checks that the Linux program $1 is a position-independent executable for the machine whose
+# uname -m is $2 (any, if empty), with full RELRO and a stack that is not executable, and either
+# static or needing the C library alone; prints which, and what readelf says of it.
+hardened() {
+  local elf entry name processor rest kind=static
   elf=$(readelf -hldsW "$1")
+  for entry in "${machines[@]}"; do
+    IFS='|' read -r name processor rest <<<"$entry"
+    [ "$processor" != "$2" ] || grep -q "Machine: *$name\$" <<<"$elf" || { echo "$1 is not for $2" >&2; return 1; }
+  done
   if ! grep -q 'Type: *DYN' <<<"$elf"; then echo "$1 is not position-independent" >&2; return 1; fi
   if ! grep -Eq 'GNU_STACK.* RW +0x' <<<"$elf"; then echo "$1 has an executable stack" >&2; return 1; fi
-  if grep -Eq 'INTERP|NEEDED' <<<"$elf"; then echo "$1 is not static" >&2; return 1; fi
+  if ! grep -q 'GNU_RELRO' <<<"$elf"; then echo "$1 has no RELRO segment" >&2; return 1; fi
+  if grep -q INTERP <<<"$elf"; then
+    kind=dynamic
+    if ! grep -q 'Flags: NOW PIE' <<<"$elf"; then echo "$1 does not bind at once" >&2; return 1; fi
+    if grep 'NEEDED' <<<"$elf" | grep -Ev '\[(libc\.so\.6|ld-linux[^]]*)\]$' >&2; then
+      echo "$1 needs more than the C library" >&2; return 1
+    fi
+  elif grep -q NEEDED <<<"$elf"; then
+    echo "$1 needs a library but has no interpreter" >&2; return 1
+  fi
+  echo "$kind"
   printf '%s\n' "$elf"
+}
+
+# Which of the two the Linux program $1 is, static or dynamic, once `hardened` has checked it.
+pie_kind() {
+  local checked
+  checked=$(hardened "$@") || return
+  echo "${checked%%$'\n'*}"
 }
 
 # Checks that an archive's listing ($1) holds exactly the files named after it.

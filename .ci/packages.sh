@@ -1,32 +1,88 @@
-# Stage packages: the Debian packages, the Windows zip and the musl tarballs, each holding what it
-# should, das answering from each, and SHA256SUMS listing them all.
+# Stage packages: every Debian package, RPM, tarball, zip and image holds what it should, das answers from
+# each (under qemu where it is another machine's), and SHA256SUMS lists them all.
 make_packages
 version=$(version)
 zip=$packages/das-$version-windows-x86_64.zip
 holds "$(cmake -E tar tf "$zip")" das-$version-windows-x86_64/das.exe \
   das-$version-windows-x86_64/README.md das-$version-windows-x86_64/LICENSE
-# Installed from each Linux package, das still answers, under qemu where it is another machine's.
-for arch in amd64:x86_64: arm64:aarch64:qemu-aarch64; do
-  IFS=: read -r debian processor launcher <<<"$arch"
-  deb=$packages/das_${version}_$debian.deb
-  tgz=$packages/das-$version-linux-$processor-musl.tar.gz
-  holds "$(dpkg-deb --fsys-tarfile "$deb" | tar -t)" usr/bin/das usr/share/man/man1/das.1.gz \
-    usr/share/doc/das/copyright usr/share/doc/das/changelog.gz usr/share/lintian/overrides/das
-  holds "$(tar -tzf "$tgz")" bin/das share/man/man1/das.1 share/doc/das/LICENSE
+
+# das from the unpacked package $1, given " -17 rest", answers as it should.
+answers() {
+  local answer
+  answer=$(printf ' -17 rest\n' | $(runner "$1"))
+  test "$answer" = "$(printf 'Hello, world!\ndas -17')" || { echo "$1 answered: $answer"; exit 1; }
+}
+
+for deb in "$packages"/das_"$version"_*.deb; do
+  architecture=$(dpkg-deb -f "$deb" Architecture)
   # Under set -e only the last command of an && list can stop the script: each check stands alone.
-  test "$(dpkg-deb -f "$deb" Architecture)" = "$debian"
+  test "$deb" = "$packages/das_${version}_$architecture.deb"
   test -n "$(dpkg-deb -f "$deb" Section)"
   test -n "$(dpkg-deb -f "$deb" Priority)"
-  test -z "$(dpkg-deb -f "$deb" Depends)"
   lintian --fail-on error,warning "$deb"
-  mkdir "$scratch/deb-$debian" "$scratch/musl-$debian"
-  dpkg -x "$deb" "$scratch/deb-$debian"
-  tar -xzf "$tgz" -C "$scratch/musl-$debian"
-  for das in "$scratch/deb-$debian/usr/bin/das" "$scratch/musl-$debian/bin/das"; do
-    answer=$(printf ' -17 rest\n' | $launcher "$das")
-    test "$answer" = "$(printf 'Hello, world!\ndas -17')" || { echo "$das answered: $answer"; exit 1; }
-  done
+  unpacked=$scratch/deb-$architecture
+  mkdir "$unpacked"
+  dpkg -x "$deb" "$unpacked"
+  answers "$unpacked/usr/bin/das"
+  files=(usr/bin/das usr/share/man/man1/das.1.gz usr/share/doc/das/copyright usr/share/doc/das/changelog.gz)
+  # A static das depends on nothing, and carries lintian's override for a static PIE; a dynamic
+  # one depends on the C library it uses.
+  kind=$(pie_kind "$unpacked/usr/bin/das" "")
+  if [ "$kind" = static ]; then
+    test -z "$(dpkg-deb -f "$deb" Depends)"
+    files+=(usr/share/lintian/overrides/das)
+  else
+    dpkg-deb -f "$deb" Depends | grep -Ex 'libc6 \(>= 2\.[0-9]+\)'
+  fi
+  holds "$(dpkg-deb --fsys-tarfile "$deb" | tar -t)" "${files[@]}"
+  echo "$(basename "$deb"): $kind, depends on: $(dpkg-deb -f "$deb" Depends)"
 done
+
+for tgz in "$packages"/das-"$version"-linux-*-musl.tar.gz; do
+  holds "$(tar -tzf "$tgz")" bin/das share/man/man1/das.1 share/doc/das/LICENSE
+  unpacked=$scratch/$(basename "$tgz" .tar.gz)
+  mkdir "$unpacked"
+  tar -xzf "$tgz" -C "$unpacked"
+  test "$(pie_kind "$unpacked/bin/das" "")" = static
+  answers "$unpacked/bin/das"
+done
+
+for rpm in "$packages"/das-"$version"-1.*.rpm; do
+  # A static das asks for nothing but rpmlib's features; a dynamic one for the C library.
+  if rpm -qpR "$rpm" | grep -qv '^rpmlib('; then rpmlintrc=cmake/rpmlintrc; else rpmlintrc=cmake/rpmlintrc-static; fi
+  rpmlint -r $rpmlintrc "$rpm"
+  test "$(rpm -qp --queryformat '%{LICENSE} %{PACKAGER}' "$rpm")" = "ISC The das developers <das@example.org>"
+  changelog=$(rpm -qp --changelog "$rpm")
+  grep -q -- " - $version-1\$" <<<"${changelog%%$'\n'*}"
+  diff <(rpm -qpl "$rpm") <(printf '%s\n' /usr/bin/das /usr/share/licenses/das /usr/share/licenses/das/LICENSE \
+                                         /usr/share/man/man1/das.1.gz)
+  # Installed for real into a root of its own, where das then answers.
+  root=$scratch/$(basename "$rpm" .rpm)
+  rpm --root "$root" --initdb
+  rpm --root "$root" --install --nodeps --ignorearch --quiet "$rpm" 2>/dev/null
+  answers "$root/usr/bin/das"
+  echo "$(basename "$rpm"): requires" $(rpm -qpR "$rpm" | grep -v '^rpmlib(')
+done
+
+# The container image, checked without a container runtime, which cannot run here: an index over
+# linux/amd64 and linux/arm64, each an image whose root holds das alone, run by nobody, which
+# answers from it.
+image=oci-archive:$packages/das-$version-oci-image.tar:das:$version
+test "$(skopeo inspect --raw "$image" | jq -r '[.manifests[].platform | .os + "/" + .architecture] | join(" ")')" = \
+  "linux/amd64 linux/arm64"
+for architecture in amd64 arm64; do
+  skopeo copy --quiet --override-arch $architecture "$image" "oci:$scratch/image:$architecture"
+  umoci unpack --image "$scratch/image:$architecture" "$scratch/bundle-$architecture" >/dev/null
+  diff <(cd "$scratch/bundle-$architecture/rootfs" && find . -printf '%p %U:%G %m\n' | sort) \
+       <(printf '%s\n' '. 0:0 755' './das 0:0 755')
+  config=$(skopeo inspect --override-arch $architecture --config "$image")
+  test "$(jq -r '.config | [.User, (.Entrypoint | join(" ")), .Labels["org.opencontainers.image.version"],
+                           .Labels["org.opencontainers.image.licenses"]] | join(" ")' <<<"$config")" = \
+    "65534:65534 /das $version ISC"
+  answers "$scratch/bundle-$architecture/rootfs/das"
+done
+echo "image: $(skopeo inspect "$image" | jq -r .Digest) for linux/amd64 and linux/arm64"
+
 echo "packages: $(cd "$packages" && ls -1 | tr '\n' ' ')"
 # SHA256SUMS lists every package beside it, and each one's sum is right.
 diff <(cd "$packages" && ls -1 | grep -vx SHA256SUMS) <(cut -c67- "$packages/SHA256SUMS")

@@ -1,15 +1,14 @@
-# Stage reproducible: the same source gives the same bytes, built again elsewhere, later, by
-# nobody; the suites of das and das.exe pass there too.
+# Stage reproducible: the same source gives the same bytes, built again elsewhere, later, by nobody.
 make_packages
 cmake --workflow --preset release >/dev/null
 cmake --preset dynamic >/dev/null
 cmake --build --preset dynamic >/dev/null
 version=$(version)
 zip=$packages/das-$version-windows-x86_64.zip
-# A copy of the source without .git, at another path, one with a blank and a letter outside ASCII
-# in it, its files dated otherwise, built by an unprivileged user with the README's rebuild command,
-# which compares the SHA256SUMS; the tests, of das and of das.exe under Wine, run there too.
-again="$scratch/built agaïn"
+# A copy of the source without .git, at another path, one with a letter outside ASCII in it (rpmbuild
+# takes no blank), its files dated otherwise, built by an unprivileged user with the rebuild command
+# of the releases page, which compares the SHA256SUMS.
+again="$scratch/agaïn"
 mkdir "$again"
 copy_source "$again"
 cp "$packages/SHA256SUMS" "$again/"
@@ -20,14 +19,12 @@ setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$again" top="$ag
   /bin/bash -euc 'umask 022; cd "$1"
     shown "cmake --workflow --preset package && diff SHA256SUMS build/package/packages/SHA256SUMS"
     cmake --workflow --preset release >/dev/null
-    cmake --preset dynamic >/dev/null && cmake --build --preset dynamic >/dev/null
-    for preset in test windows; do
-      cmake --workflow --preset $preset >"build/$preset.log" 2>&1 || { cat "build/$preset.log"; exit 1; }
-      tail -n 3 "build/$preset.log"
-    done' - "$again"
+    cmake --preset dynamic >/dev/null && cmake --build --preset dynamic >/dev/null' - "$again"
 # Every artefact, the packages and the programs in them before they were stripped.
-programs="build/release/das build/dynamic/das build/package/das build/package/windows/das.exe
-          build/package/musl/das build/package/arm64/das build/package/arm64-musl/das"
+programs="build/release/das build/dynamic/das build/package/das"
+for program in build/package/*/das build/package/*/das.exe; do
+  [ ! -e "$program" ] || programs+=" $program"
+done
 diff <(ls -1 "$packages") <(ls -1 "$again/$packages")
 differ=()
 for file in $programs "$packages"/*; do

@@ -3,6 +3,7 @@
 # lists directories in another order than most disks.
 bumped() {
   local version=$1 next=$2 page
+  # $3: the packages of $version, a name each, which those of $next must match.
   sed -i "s/^project(das VERSION $version /project(das VERSION $next /" CMakeLists.txt
   if cmake --preset package >configure.log 2>&1; then
     echo "packages of $next were configured with no changelog entry for it"; exit 1
@@ -14,8 +15,7 @@ bumped() {
   mv changelog.new docs/changelog
   (umask 002 && cmake --workflow --preset package >/dev/null)
   cd build/package/packages
-  diff <(ls -1) <(printf '%s\n' SHA256SUMS "das-$next-linux-aarch64-musl.tar.gz" "das-$next-linux-x86_64-musl.tar.gz" \
-                    "das-$next-windows-x86_64.zip" "das_${next}_amd64.deb" "das_${next}_arm64.deb")
+  diff <(ls -1) <(sed "s/\([-_]\)$version\([-_]\)/\1$next\2/" "$3")
   sha256sum --strict -c --quiet SHA256SUMS
   page=".TH DAS 1 2027-02-01 \"das $next\" \"User Commands\""
   dpkg-deb --fsys-tarfile "das_${next}_amd64.deb" | tar -xO ./usr/share/man/man1/das.1.gz | gzip -dc | grep -qxF "$page"
@@ -32,7 +32,10 @@ bumped() {
 }
 export -f bumped
 mkdir "$scratch/bump"
+make_packages
+ls -1 "$packages" >"$scratch/packages"
 unshare --mount /bin/bash -euc 'mount -t tmpfs tmpfs "$1"
   copy_source "$1"
-  cd "$1" && bumped "$2" "$3"' - "$scratch/bump" "$(version)" "$(version | awk -F. -v OFS=. '{ $NF += 1; print }')"
+  cd "$1" && bumped "$2" "$3" "$4"' - "$scratch/bump" "$(version)" "$(version | awk -F. -v OFS=. '{ $NF += 1; print }')" \
+  "$scratch/packages"
 echo "bumped: every package and its manual page carry the new version; lintian passes under umask 002"
