@@ -12,7 +12,7 @@
 set(CMAKE_SYSTEM_NAME Linux)
 set(DAS_LIBC musl)
 include(${CMAKE_CURRENT_LIST_DIR}/need.cmake)
-if(NOT CMAKE_SYSTEM_PROCESSOR)
+if(NOT DEFINED triplet) # this machine's own musl
   set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_HOST_SYSTEM_PROCESSOR})
   set(CMAKE_C_COMPILER gcc)
   set(CMAKE_CXX_COMPILER g++)
