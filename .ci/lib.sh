@@ -10,9 +10,12 @@ install_missing() {
   for package in cmake make ninja-build g++ clang libgtest-dev valgrind libc6-dev \
                  g++-mingw-w64-x86-64-posix wine wine64 musl-tools musl-dev lintian qemu-user zip \
                  g++-aarch64-linux-gnu musl-dev:arm64 g++-arm-linux-gnueabihf musl-dev:armhf \
-                 g++-riscv64-linux-gnu rpm rpmlint dnf buildah podman skopeo umoci jq; do
+                 g++-riscv64-linux-gnu rpm rpmlint dnf buildah podman skopeo umoci jq \
+                 python3-jsonschema; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
   done
+  # npm may come with a Node.js that is not Debian's: Debian's npm only where there is none.
+  command -v npm >/dev/null || missing+=(npm)
   if ((${#missing[@]})); then
     apt-get update
     DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,11 +1,14 @@
 # Writes das's container image, an OCI image archive, from the musl tarballs beside it:
 #
-#   cmake -DVERSION=... -DEPOCH=... -DPACKAGES=<dir> -DWORK=<dir> -DBUILDAH=... -DTAR=... -P image.cmake
+#   cmake -DVERSION=... -DEPOCH=... -DPACKAGES=<dir> -DWORK=<dir> -DBUILDAH=... -DTAR=... -DSOURCE=<url>
+#         -DDESCRIPTION=... -DBUILT_FROM=<amd64's>|<arm64's> -P image.cmake
 #
 # For linux/amd64 and linux/arm64 an image of one layer that holds the static das and nothing
 # else, run as nobody with das as its entry point, and one index over both, named das:VERSION.
 # buildah makes them in a store of its own under WORK; every time in them is EPOCH, and the archive
 # is written in name order with root as the owner, so that the same source gives the same bytes.
+# Its bill of materials, beside it, names what each das in it carries (BUILT_FROM: what
+# cmake/built-from.cmake wrote for each).
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${WORK})
 set(buildah ${BUILDAH} --root ${WORK}/storage --runroot ${WORK}/run --storage-driver vfs)
@@ -42,3 +45,7 @@ endforeach()
 run(${buildah} manifest push --quiet --all --format oci das-index oci:${WORK}/layout:das:${VERSION})
 run(${TAR} --create --file ${PACKAGES}/das-${VERSION}-oci-image.tar --directory ${WORK}/layout --sort=name
   --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${EPOCH} --mode=u+rw,go=rX .)
+include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
+string(REPLACE "|" ";" BUILT_FROM "${BUILT_FROM}")
+das_cyclonedx(PACKAGE "${PACKAGES}/das-${VERSION}-oci-image.tar" OUTPUT "${PACKAGES}/das-${VERSION}-oci-image.tar.cdx.json"
+  VERSION ${VERSION} EPOCH ${EPOCH} URL ${SOURCE} DESCRIPTION "${DESCRIPTION}" BUILT_FROM ${BUILT_FROM})

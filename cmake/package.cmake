@@ -9,6 +9,32 @@
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
+set(CPACK_DAS_URL "https://example.org/das")
+if(DAS_PACKAGE)
+  # What went into das, for the packages' fields and bills of materials: the linker's map of it,
+  # read with the package database (cmake/built-from.cmake).
+  include(${PROJECT_SOURCE_DIR}/cmake/need.cmake)
+  das_need(DAS_DPKG_QUERY PROGRAM dpkg-query PACKAGE dpkg FOR "The packages' bills of materials")
+  set(map ${PROJECT_BINARY_DIR}/das-$<CONFIG>.map)
+  target_link_options(das PRIVATE "LINKER:-Map=${map}")
+  # The platform as container images name it: linux/amd64, windows/amd64, linux/arm/v7.
+  string(TOLOWER ${CMAKE_SYSTEM_NAME} platform)
+  set(architectures x86_64=amd64 AMD64=amd64 aarch64=arm64 arm64=arm64 armv7l=arm/v7 riscv64=riscv64)
+  set(architecture ${CMAKE_SYSTEM_PROCESSOR})
+  foreach(pair IN LISTS architectures)
+    if(pair MATCHES "^${CMAKE_SYSTEM_PROCESSOR}=(.*)$")
+      set(architecture ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  add_custom_command(OUTPUT built-from-$<CONFIG>.cmake
+    COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DOUT=built-from-$<CONFIG>.cmake -DCOMPILER=${CMAKE_CXX_COMPILER}
+      -DLINKER=${CMAKE_LINKER} -DPLATFORM=${platform}/${architecture} -P ${PROJECT_SOURCE_DIR}/cmake/built-from.cmake
+    DEPENDS das ${PROJECT_SOURCE_DIR}/cmake/built-from.cmake
+    VERBATIM)
+  add_custom_target(das_built_from ALL DEPENDS built-from-$<CONFIG>.cmake)
+  list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/sbom.cmake)
+endif()
+
 if(WIN32)
   install(TARGETS das RUNTIME DESTINATION .)
   install(FILES README.md LICENSE DESTINATION .)
@@ -79,7 +105,7 @@ outside its own binary.")
   set(CPACK_RPM_PACKAGE_LICENSE ISC)
   set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
   set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
-  set(CPACK_RPM_PACKAGE_URL "https://example.org/das")
+  set(CPACK_RPM_PACKAGE_URL ${CPACK_DAS_URL})
   set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
   # A static das needs no run-time linker, though rpm's scan would say it does.
   if(DAS_STATIC)
@@ -87,6 +113,8 @@ outside its own binary.")
   endif()
   set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)
   list(APPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/dated.cmake)
+  # The code das carries of other packages, as Debian (Built-Using) and Fedora (bundled()) say it.
+  list(APPEND CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/built-using.cmake)
   include(${PROJECT_SOURCE_DIR}/cmake/rpm-changelog.cmake)
   set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
   set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_DEBIAN_PACKAGE_MAINTAINER}
@@ -128,10 +156,14 @@ endif()
 if(DEFINED CPACK_DAS_COMPONENTS_${CPACK_GENERATOR})
   set(CPACK_COMPONENTS_ALL ${CPACK_DAS_COMPONENTS_${CPACK_GENERATOR}})
 endif()
+if(NOT CPACK_BUILD_CONFIG)
+  set(CPACK_BUILD_CONFIG "@CMAKE_BUILD_TYPE@")
+endif()
+set(CPACK_DAS_BUILT_FROM "@PROJECT_BINARY_DIR@/built-from-${CPACK_BUILD_CONFIG}.cmake")
 ]])
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-project.cmake)
 if(CPACK_GENERATOR MATCHES "^(TGZ|ZIP)$" AND CMAKE_HOST_UNIX)
-  list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/archive.cmake)
+  list(PREPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/archive.cmake)
 endif()
 if(DAS_PACKAGE AND NOT CMAKE_CROSSCOMPILING)
   # The container image, from the musl builds' tarballs, is made with the other builds, before
@@ -142,7 +174,7 @@ if(DAS_PACKAGE AND NOT CMAKE_CROSSCOMPILING)
   add_custom_target(das_image ALL
     COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DEPOCH=${DAS_RELEASE_EPOCH}
       -DPACKAGES=${DAS_PACKAGE_DIR} -DWORK=${PROJECT_BINARY_DIR}/image -DBUILDAH=${DAS_BUILDAH}
-      -DTAR=${DAS_TAR} -DSOURCE=${CPACK_RPM_PACKAGE_URL} -DDESCRIPTION=${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+      -DTAR=${DAS_TAR} -DSOURCE=${CPACK_DAS_URL} -DBUILT_FROM=${PROJECT_BINARY_DIR}/musl/built-from-${das_other_config}.cmake|${PROJECT_BINARY_DIR}/arm64-musl/built-from-${das_other_config}.cmake -DDESCRIPTION=${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
       -P ${PROJECT_SOURCE_DIR}/cmake/image.cmake
     VERBATIM)
   add_dependencies(das_image das_musl das_arm64-musl)

@@ -143,8 +143,9 @@ Outcome run(const Launch& launch)
         close_on_exec(in_fd);
     } else if (launch.feed == Launch::file) {
         in_fd = temporary_file();
+        lseek(in_fd, launch.file_hole, SEEK_SET);
         write_all(in_fd, launch.input);
-        lseek(in_fd, 0, SEEK_SET);
+        lseek(in_fd, launch.file_hole, SEEK_SET);
     } else {
         make_pair(in_pair, launch.feed == Launch::socket      ? SOCK_STREAM
                            : launch.feed == Launch::packets   ? SOCK_SEQPACKET

@@ -30,6 +30,7 @@ struct Launch {
     std::string input;                           // the bytes on standard input
     // How they arrive; packets and datagrams carry one message per line.
     enum { pipe, file, socket, packets, datagrams } feed = pipe;
+    long long file_hole = 0;                     // a file's input follows a hole this long, where das starts
     bool nonblocking = false;                    // the input is non-blocking, as an event loop leaves it
     int delay_ms = 0;                            // the input is written only this long after the start
     const char* stdin_path = nullptr;            // or open this instead ("/" for a directory)

@@ -153,6 +153,18 @@ INSTANTIATE_TEST_SUITE_P(Streams, SharedInput, testing::Values(
     Shared{Launch::file, "1\n\nx y", greeting + "das 1\n" + greeting + "das 0\nx y"},
     Shared{Launch::pipe, "1\n\nx y", greeting + "das 1\n" + greeting + "das 0\n y"}));
 
+// 32-bit machines too seek with 64-bit offsets: 3 GiB into a (sparse) file, what follows the
+// number is still given back.
+TEST(Files, PastTwoGiBWhatFollowsTheNumberStaysForTheNextReader)
+{
+    const auto r = run({.command = shell(R"("$@"; echo; exec cat)"),
+                        .input = "12 rest",
+                        .feed = Launch::file,
+                        .file_hole = 3LL << 30});
+    EXPECT_EQ(r.out, greeting + "das 12\n rest");
+    EXPECT_EQ(r.status, 0);
+}
+
 // A datagram socket has no end of input: das must take the number's message whole, not a byte of it.
 TEST(Messages, DatagramsAreReadWhole)
 {

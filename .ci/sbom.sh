@@ -1,0 +1,54 @@
+# Stage sbom: every package says what its das carries of other projects' code, as its format says
+# it, and has a bill of materials beside it that is a valid CycloneDX document, names that same
+# code at the versions this machine built with, and holds the package's checksum.
+make_packages
+version=$(version)
+
+# The CycloneDX project's schemas, as its JavaScript library ships them, at a version checked here.
+library=cyclonedx-cyclonedx-library-10.3.0.tgz
+(cd "$scratch" && npm pack --silent @cyclonedx/cyclonedx-library@10.3.0 >/dev/null)
+echo "9833bd949052eb18218dd64b13ad62d9246f7395eef01c66dad08fcbacf74f01  $scratch/$library" | sha256sum --quiet -c
+mkdir "$scratch/schemas"
+tar -xzf "$scratch/$library" -C "$scratch/schemas" --strip-components=3 package/res/schema
+# Debian's python3, which has Debian's jsonschema, whatever python3 comes first on the path.
+/usr/bin/python3 .ci/cyclonedx.py "$scratch/schemas" "$packages"/*.cdx.json
+
+# Whether this machine has the package $1 at version $2 for architecture $3, from source $4 at $5.
+installed() {
+  dpkg-query -W -f '${Package} ${Version} ${Architecture} ${source:Package} ${source:Version}\n' "$1" 2>/dev/null |
+    grep -qxF "$1 $2 $3 $4 $5"
+}
+
+for package in "$packages"/das[-_]"$version"[-_]*; do
+  [[ $package != *.cdx.json ]] || continue
+  name=$(basename "$package")
+  sbom=$package.cdx.json
+  test -f "$sbom" || { echo "$name has no bill of materials beside it"; exit 1; }
+  test "$(jq -r '.metadata.component | [.name, .version, (.hashes[] | select(.alg == "SHA-256").content),
+                                        (.externalReferences[] | select(.type == "distribution").url)] | join(" ")' "$sbom")" = \
+    "das $version $(sha256sum "$package" | cut -c1-64) $name"
+  # Every Debian package it names, embedded or in the toolchain, is this machine's, at that version.
+  while read -r binary binary_version architecture source source_version; do
+    installed "$binary" "$binary_version" "$architecture" "$source" "$source_version" ||
+      { echo "$name.cdx.json: $binary $binary_version ($architecture, from $source $source_version) is not this machine's"; exit 1; }
+  done < <(jq -r '(.components[], .metadata.tools.components[]) | [.properties[] | select(.name == "debian:package"),
+               select(.name == "debian:source") | .value] | join(" ")' "$sbom")
+  # What it says das embeds, as the package's own fields must say it too.
+  embedded=$(jq -r '[.components[] | .name + " " + .version] | unique | join(", ")' "$sbom")
+  built_using=$(jq -r '[.components[].properties[] | select(.name == "debian:source").value |
+                        sub(" "; " (= ") + ")"] | unique | join(", ")' "$sbom")
+  bundled=$(jq -r '[.components[] | "bundled(" + .name + ") = " + .version] | unique | join(", ")' "$sbom")
+  case $name in
+    *.deb) test "$(dpkg-deb -f "$package" Built-Using)" = "$built_using"
+           echo "$name: Built-Using: $built_using" ;;
+    *.rpm) test "$(rpm -qp --provides "$package" | grep '^bundled(' | paste -sd, | sed 's/,/, /g')" = "$bundled"
+           echo "$name: Provides: $bundled" ;;
+    *)     echo "$name: embeds $embedded" ;;
+  esac
+  # A static das carries its C library, and das.exe MinGW-w64's runtime: the map was read.
+  case $name in
+    *_amd64.deb|*_arm64.deb|*.x86_64.rpm|*.aarch64.rpm) grep -q glibc <<<"$embedded" ;;
+    *-musl.tar.gz|*-oci-image.tar) grep -q musl <<<"$embedded" ;;
+    *.zip) grep -q mingw-w64 <<<"$embedded" ;;
+  esac
+done

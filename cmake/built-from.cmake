@@ -1,0 +1,181 @@
+# What went into das, read from its link map and this machine's package database:
+#
+#   cmake -DMAP=<das's link map> -DOUT=<file> -DCOMPILER=... -DLINKER=... -DPLATFORM=<os/arch> -P built-from.cmake
+#
+# A static das carries code of every library archive the linker took a member from (the C library,
+# libgcc, MinGW-w64's runtime): each is named by the Debian package that holds it, that package's
+# source package, and what it is upstream, with its version and licence. The start files that every
+# program has are not counted. The toolchain is the compiler, the linker, CMake and the package of
+# every file the link read. OUT is a CMake script that records both, a line of fields each:
+#
+#   embedded  name|version|licence|cpe|binary package|its version|architecture|source|its version|archives
+#   toolchain binary package|its version|architecture|source|its version|what it did
+cmake_minimum_required(VERSION 3.25)
+
+# What an archive is upstream, by the source package it comes from and its name:
+#   source package (regex), archive (regex), name, SPDX licence, CPE vendor:product (or none)
+set(gcc "gcc-[0-9]+|gcc-[0-9]+-cross|gcc-mingw-w64")
+set(gcc_licence "GPL-3.0-or-later WITH GCC-exception-3.1")
+set(upstreams
+  "glibc|cross-toolchain-base,lib(c|c_nonshared|m|mvec)(-[0-9.]+)?\\.a,glibc,LGPL-2.1-or-later,gnu:glibc"
+  "musl,libc\\.a,musl,MIT,musl-libc:musl"
+  "${gcc},libgcc(_eh)?\\.a,libgcc,${gcc_licence},gnu:gcc"
+  "${gcc},lib(stdc|sup)c\\+\\+\\.a,libstdc++,${gcc_licence},gnu:gcc"
+  "${gcc},libssp(_nonshared)?\\.a,libssp,${gcc_licence},gnu:gcc"
+  "mingw-w64,lib[a-z0-9_]+\\.a,mingw-w64,ZPL-2.1,")
+
+function(run variable)
+  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE error RESULT_VARIABLE failed)
+  set(${variable} "${out}" PARENT_SCOPE)
+  set(${variable}_failed "${failed}" PARENT_SCOPE)
+endfunction()
+
+file(STRINGS ${MAP} lines)
+set(members "")
+set(inputs "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^(/[^(]*\\.a)\\(")
+    # "archive(member)" at the start of a line: a member the linker took, in the map's first part.
+    list(APPEND members ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^LOAD (/.*)$")
+    list(APPEND inputs ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES members)
+list(REMOVE_DUPLICATES inputs)
+
+# Each file, as the package database knows it: where its links lead (the file that holds the bytes,
+# not a link to it that another package makes), or the path as written.
+find_program(DPKG_QUERY dpkg-query REQUIRED)
+set(roles compiler linker cmake)
+set(file_compiler ${COMPILER})
+set(file_linker ${LINKER})
+set(file_cmake ${CMAKE_COMMAND})
+set(paths "")
+foreach(file IN LISTS members inputs COMPILER LINKER CMAKE_COMMAND)
+  cmake_path(NORMAL_PATH file OUTPUT_VARIABLE normal)
+  file(REAL_PATH ${file} real)
+  set(candidates_${file} ${real} ${normal})
+  set(real_${file} ${real})
+  list(APPEND paths ${real} ${normal})
+endforeach()
+list(REMOVE_DUPLICATES paths)
+run(owners ${DPKG_QUERY} --search ${paths})
+string(REPLACE "\n" ";" owners "${owners}")
+foreach(line IN LISTS owners)
+  # "package[:architecture][, other]: path"
+  if(line MATCHES "^([^ ,:]+(:[a-z0-9]+)?)[^ ]*: (/.*)$")
+    set(owner_${CMAKE_MATCH_3} ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+set(packages "")
+foreach(file IN LISTS members inputs COMPILER LINKER CMAKE_COMMAND)
+  unset(package_${file})
+  foreach(candidate IN LISTS candidates_${file})
+    if(DEFINED owner_${candidate})
+      set(package_${file} ${owner_${candidate}})
+      list(APPEND packages ${owner_${candidate}})
+      break()
+    endif()
+  endforeach()
+  if(NOT DEFINED package_${file})
+    message(FATAL_ERROR "${file}: no package of this machine holds it, so what das took from it cannot be named")
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES packages)
+
+# Each package's version and architecture, and its source package's name and version.
+run(fields ${DPKG_QUERY} --show
+  "--showformat=\${binary:Package}|\${Package}|\${Version}|\${Architecture}|\${source:Package}|\${source:Version}\n"
+  ${packages})
+if(fields_failed)
+  message(FATAL_ERROR "dpkg-query --show ${packages}: ${fields_failed}")
+endif()
+string(REPLACE "\n" ";" fields "${fields}")
+foreach(line IN LISTS fields)
+  if(line MATCHES "^([^|]+)\\|(.*)$")
+    set(fields_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
+  endif()
+endforeach()
+
+# The distribution the packages are from, for the package URLs: debian-12, say.
+set(distribution "")
+foreach(field ID VERSION_ID)
+  file(STRINGS /etc/os-release value REGEX "^${field}=")
+  string(REGEX REPLACE "^${field}=\"?([^\"]*)\"?$" "\\1" value "${value}")
+  list(APPEND distribution ${value})
+endforeach()
+list(JOIN distribution - distribution)
+set(script "# What went into das (cmake/built-from.cmake wrote this)
+set(das_platform ${PLATFORM})
+set(das_distribution ${distribution})
+")
+
+# Embedded: for each package whose archives gave members, what each of those archives is upstream.
+foreach(archive IN LISTS members)
+  set(package ${package_${archive}})
+  string(REPLACE "|" ";" package_fields "${fields_${package}}")
+  list(GET package_fields 0 binary)
+  list(GET package_fields 1 binary_version)
+  list(GET package_fields 2 architecture)
+  list(GET package_fields 3 source)
+  list(GET package_fields 4 source_version)
+  cmake_path(GET archive FILENAME archive_name)
+  set(found "")
+  foreach(upstream IN LISTS upstreams)
+    string(REPLACE "," ";" upstream "${upstream}")
+    list(POP_FRONT upstream source_regex archive_regex name licence cpe)
+    if(source MATCHES "^(${source_regex})$" AND archive_name MATCHES "^${archive_regex}$")
+      set(found ${name})
+      break()
+    endif()
+  endforeach()
+  if(NOT found)
+    message(FATAL_ERROR "das takes code from ${archive} (Debian source package ${source}), which "
+                        "cmake/built-from.cmake cannot name upstream: add it to its table")
+  endif()
+  # Upstream's version: the Debian version without its epoch, revision or repack suffix.
+  string(REGEX REPLACE "^[0-9]+:" "" version "${binary_version}")
+  string(REGEX REPLACE "[-+~].*$" "" version "${version}")
+  set(key "${name}|${version}|${licence}|${cpe}|${binary}|${binary_version}|${architecture}|${source}|${source_version}")
+  list(FIND keys "${key}" index)
+  if(index EQUAL -1)
+    list(LENGTH keys index)
+    list(APPEND keys "${key}")
+  endif()
+  list(APPEND archives_${index} ${archive_name})
+endforeach()
+set(index 0)
+foreach(key IN LISTS keys)
+  list(SORT archives_${index})
+  list(JOIN archives_${index} " " archive_names)
+  string(APPEND script "list(APPEND das_embedded \"${key}|${archive_names}\")\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+
+# The toolchain: what each package did, by the files of it this build used.
+set(tools "")
+foreach(file IN LISTS COMPILER LINKER CMAKE_COMMAND inputs)
+  cmake_path(GET real_${file} FILENAME file_name)
+  set(package ${package_${file}})
+  if(NOT package IN_LIST tools)
+    list(APPEND tools ${package})
+  endif()
+  if(file STREQUAL COMPILER)
+    set(role_${package} "compiler: ${file_name}")
+  elseif(file STREQUAL LINKER)
+    set(role_${package} "linker: ${file_name}")
+  elseif(file STREQUAL CMAKE_COMMAND)
+    set(role_${package} "build system: ${file_name}")
+  elseif(NOT file_name IN_LIST read_${package})
+    list(APPEND read_${package} ${file_name})
+  endif()
+endforeach()
+foreach(package IN LISTS tools)
+  if(NOT DEFINED role_${package})
+    list(JOIN read_${package} " " files)
+    set(role_${package} "link inputs: ${files}")
+  endif()
+  string(APPEND script "list(APPEND das_toolchain \"${fields_${package}}|${role_${package}}\")\n")
+endforeach()
+file(WRITE ${OUT} "${script}")
