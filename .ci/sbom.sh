@@ -52,3 +52,11 @@ for package in "$packages"/das[-_]"$version"[-_]*; do
     *.zip) grep -q mingw-w64 <<<"$embedded" ;;
   esac
 done
+
+# The releases page's commands, as printed: the fields and the bill of one package, and the bill
+# checked against its package.
+(cd "$packages"
+ fields=$(shown "dpkg-deb -f ") && echo "$fields" && grep -x 'gcc-12 (= .*), glibc (= .*)' <<<"$fields" >/dev/null
+ fields=$(shown "rpm -qp --provides ") && echo "$fields" && grep '^bundled(glibc) = ' <<<"$fields" >/dev/null
+ fields=$(shown "jq -r '.components[] ") && echo "$fields" && grep '^glibc .* pkg:deb/debian/glibc@' <<<"$fields" >/dev/null
+ fields=$(shown "jq -r '.metadata.component ") && echo "$fields" && test "${fields##*$'\n'}" = "das_${version}_amd64.deb: OK")
