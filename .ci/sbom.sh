@@ -47,10 +47,14 @@ for package in "$packages"/das[-_]"$version"[-_]*; do
   esac
   # A static das carries its C library, and das.exe MinGW-w64's runtime: the map was read.
   case $name in
-    *_amd64.deb|*_arm64.deb|*.x86_64.rpm|*.aarch64.rpm) grep -q glibc <<<"$embedded" ;;
-    *-musl.tar.gz|*-oci-image.tar) grep -q musl <<<"$embedded" ;;
-    *.zip) grep -q mingw-w64 <<<"$embedded" ;;
+    *_amd64.deb|*_arm64.deb|*.x86_64.rpm|*.aarch64.rpm) carries=glibc ;;
+    *-musl.tar.gz|*-oci-image.tar) carries=musl ;;
+    *.zip) carries=mingw-w64 ;;
+    *) carries="" ;;
   esac
+  if [ -n "$carries" ] && ! grep -qw "$carries" <<<"$embedded"; then
+    echo "$name: its das carries $carries, which its bill of materials does not name"; exit 1
+  fi
 done
 
 # The releases page's commands, as printed: the fields and the bill of one package, and the bill
