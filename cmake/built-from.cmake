@@ -30,27 +30,19 @@ function(run variable)
   set(${variable}_failed "${failed}" PARENT_SCOPE)
 endfunction()
 
-file(STRINGS ${MAP} lines)
-set(members "")
-set(inputs "")
-foreach(line IN LISTS lines)
-  if(line MATCHES "^(/[^(]*\\.a)\\(")
-    # "archive(member)" at the start of a line: a member the linker took, in the map's first part.
-    list(APPEND members ${CMAKE_MATCH_1})
-  elseif(line MATCHES "^LOAD (/.*)$")
-    list(APPEND inputs ${CMAKE_MATCH_1})
-  endif()
-endforeach()
+# "archive(member)" at the start of a line: a member the linker took, in the map's first part;
+# "LOAD file": a file the link read.
+file(READ ${MAP} map)
+string(REGEX MATCHALL "\n/[^\n(]*\\.a\\(" members "\n${map}")
+list(TRANSFORM members REPLACE "^\n(.*)\\($" "\\1")
+string(REGEX MATCHALL "\nLOAD /[^\n]*" inputs "\n${map}")
+list(TRANSFORM inputs REPLACE "^\nLOAD " "")
 list(REMOVE_DUPLICATES members)
 list(REMOVE_DUPLICATES inputs)
 
 # Each file, as the package database knows it: where its links lead (the file that holds the bytes,
 # not a link to it that another package makes), or the path as written.
 find_program(DPKG_QUERY dpkg-query REQUIRED)
-set(roles compiler linker cmake)
-set(file_compiler ${COMPILER})
-set(file_linker ${LINKER})
-set(file_cmake ${CMAKE_COMMAND})
 set(paths "")
 foreach(file IN LISTS members inputs COMPILER LINKER CMAKE_COMMAND)
   cmake_path(NORMAL_PATH file OUTPUT_VARIABLE normal)
