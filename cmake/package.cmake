@@ -4,6 +4,7 @@
 #   Windows        a zip with das.exe, the README and the licence at its top
 #   musl, and any  a tarball to unpack into a prefix: bin/das, share/man/man1/das.1, the licence,
 #   other system   named after the system and processor it is for
+# With DAS_PACKAGE, each package has its bill of materials beside it (cmake/embedded.cmake).
 
 # The directories an install makes are 0755 whatever the builder's umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -11,28 +12,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 set(CPACK_DAS_URL "https://example.org/das")
 if(DAS_PACKAGE)
-  # What went into das, for the packages' fields and bills of materials: the linker's map of it,
-  # read with the package database (cmake/built-from.cmake).
-  include(${PROJECT_SOURCE_DIR}/cmake/need.cmake)
-  das_need(DAS_DPKG_QUERY PROGRAM dpkg-query PACKAGE dpkg FOR "The packages' bills of materials")
-  set(map ${PROJECT_BINARY_DIR}/das-$<CONFIG>.map)
-  target_link_options(das PRIVATE "LINKER:-Map=${map}")
-  # The platform as container images name it: linux/amd64, windows/amd64, linux/arm/v7.
-  string(TOLOWER ${CMAKE_SYSTEM_NAME} platform)
-  set(architectures x86_64=amd64 AMD64=amd64 aarch64=arm64 arm64=arm64 armv7l=arm/v7 riscv64=riscv64)
-  set(architecture ${CMAKE_SYSTEM_PROCESSOR})
-  foreach(pair IN LISTS architectures)
-    if(pair MATCHES "^${CMAKE_SYSTEM_PROCESSOR}=(.*)$")
-      set(architecture ${CMAKE_MATCH_1})
-    endif()
-  endforeach()
-  add_custom_command(OUTPUT built-from-$<CONFIG>.cmake
-    COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DOUT=built-from-$<CONFIG>.cmake -DCOMPILER=${CMAKE_CXX_COMPILER}
-      -DLINKER=${CMAKE_LINKER} -DPLATFORM=${platform}/${architecture} -P ${PROJECT_SOURCE_DIR}/cmake/built-from.cmake
-    DEPENDS das ${PROJECT_SOURCE_DIR}/cmake/built-from.cmake
-    VERBATIM)
-  add_custom_target(das_built_from ALL DEPENDS built-from-$<CONFIG>.cmake)
-  list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/sbom.cmake)
+  include(${PROJECT_SOURCE_DIR}/cmake/embedded.cmake)
 endif()
 
 if(WIN32)
