@@ -8,7 +8,7 @@ set(map ${PROJECT_BINARY_DIR}/das-$<CONFIG>.map)
 target_link_options(das PRIVATE "LINKER:-Map=${map}")
 # The platform as container images name it: linux/amd64, windows/amd64, linux/arm/v7.
 string(TOLOWER ${CMAKE_SYSTEM_NAME} platform)
-set(architectures x86_64=amd64 AMD64=amd64 aarch64=arm64 arm64=arm64 armv7l=arm/v7 riscv64=riscv64)
+set(architectures x86_64=amd64 aarch64=arm64 armv7l=arm/v7 riscv64=riscv64)
 set(architecture ${CMAKE_SYSTEM_PROCESSOR})
 foreach(pair IN LISTS architectures)
   if(pair MATCHES "^${CMAKE_SYSTEM_PROCESSOR}=(.*)$")
