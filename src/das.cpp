@@ -13,16 +13,17 @@
 #else
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
 
 int main()
 {
-    // The platform's answers: can this input be handed back (a file), does it come in messages (a
-    // datagram or packet socket), does it deliver whole typed lines (a terminal in line mode); and
-    // its calls to read, write and close the two descriptors, and to wait on one that another
-    // program left non-blocking.
+    // The platform's answers: can this input be handed back (a regular file: a terminal may seek
+    // too, and then seeking changes nothing), does it come in messages (a datagram or packet
+    // socket), does it deliver whole typed lines (a terminal in line mode); and its calls to read,
+    // write and close the two descriptors, and to wait on one that another program left non-blocking.
 #ifdef _WIN32
     const HANDLE input = reinterpret_cast<HANDLE>(_get_osfhandle(0));
     DWORD console_mode;
@@ -31,7 +32,7 @@ int main()
     const bool messages = false;
     _setmode(0, _O_BINARY); // a text-mode offset counts each "\n" as "\r\n" and hands a file back at the wrong byte
     const auto receive = [](char* buffer, std::size_t size) { return _read(0, buffer, static_cast<unsigned>(size)); };
-    const auto hand_back = [](std::size_t bytes) { _lseeki64(0, -static_cast<long long>(bytes), SEEK_CUR); };
+    const auto hand_back = [](std::size_t bytes) { return _lseeki64(0, -static_cast<long long>(bytes), SEEK_CUR) >= 0; };
     const auto send = [](const char* text, std::size_t size) { return _write(1, text, static_cast<unsigned>(size)); };
     const auto close_output = [] { return _close(1) == 0; };
     const auto wait_for_input = [] { return false; };
@@ -39,7 +40,8 @@ int main()
 #else
     termios terminal;
     const bool lines = tcgetattr(STDIN_FILENO, &terminal) == 0 && (terminal.c_lflag & ICANON);
-    const bool seekable = lseek(STDIN_FILENO, 0, SEEK_CUR) >= 0;
+    struct stat status;
+    const bool seekable = fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode);
     int type;
     socklen_t type_size = sizeof type;
     const bool messages = getsockopt(STDIN_FILENO, SOL_SOCKET, SO_TYPE, &type, &type_size) == 0 && type != SOCK_STREAM;
@@ -57,7 +59,7 @@ int main()
         }
         return n;
     };
-    const auto hand_back = [](std::size_t bytes) { lseek(STDIN_FILENO, -static_cast<off_t>(bytes), SEEK_CUR); };
+    const auto hand_back = [](std::size_t bytes) { return lseek(STDIN_FILENO, -static_cast<off_t>(bytes), SEEK_CUR) >= 0; };
     const auto send = [](const char* text, std::size_t size) { return write(STDOUT_FILENO, text, size); };
     const auto close_output = [] { return close(STDOUT_FILENO) == 0; };
     const auto wait_for = [](int fd, short event) {
@@ -75,39 +77,50 @@ int main()
     const auto put = [&](const char* text, std::size_t size) {
         while (size > 0) {
             const auto n = send(text, size);
-            if (n >= 0) {
+            if (n > 0) {
                 text += n;
                 size -= static_cast<std::size_t>(n);
+            } else if (n == 0) {
+                errno = ENOSPC; // an output that takes nothing and says no more would take it for ever
+                return false;
             } else if (!again(wait_for_output)) {
                 return false;
             }
         }
         return true;
     };
-    const auto write_error = [] {
-        std::fprintf(stderr, "das: write error: %s\n", std::strerror(errno));
+    const auto write_error = [](int error) {
+        std::fprintf(stderr, "das: write error: %s\n", std::strerror(error));
         return 1;
     };
 
     static const char greeting[] = "Hello, world!\n";
     if (!put(greeting, sizeof greeting - 1))
-        return write_error(); // with nobody to greet there is no dialogue: the input stays unread
+        return write_error(errno); // with nobody to greet there is no dialogue: the input stays unread
 
     // What das leaves unread belongs to the next reader: input it cannot seek back in is read a byte
     // at a time, and a file read ahead is handed back. A message cannot be left in part, and a
     // byte-sized read would throw away the rest of it, so messages are read whole, as large as a
     // UDP datagram can be; a longer one is an error, never a number taken from its first part.
+    // The end of a message ends a number as a line end would: a datagram socket has no end of
+    // input, and the next message may be long in coming. A message of no bytes cannot be told
+    // from the end of the input, and ends it.
     static char buffer[65536];
     const std::size_t chunk = seekable || messages ? sizeof buffer : 1;
     std::size_t filled = 0, used = 0;
-    bool ended = false;
+    bool in_message = false, ended = false;
     int read_errno = 0;
     const auto next = [&]() -> int {
+        if (used == filled && in_message) {
+            in_message = false;
+            return '\n';
+        }
         while (used == filled && !ended) {
             const auto n = receive(buffer, chunk);
             if (n > 0) {
                 filled = static_cast<std::size_t>(n);
                 used = 0;
+                in_message = messages;
             } else if (n == 0 || !again(wait_for_input)) {
                 read_errno = n == 0 ? 0 : errno;
                 ended = true;
@@ -135,7 +148,8 @@ int main()
         while (c != '\n' && c != EOF)
             c = next();
     } else if (seekable && c != EOF) {
-        hand_back(filled - used + 1); // back to the character that ended the number
+        if (!hand_back(filled - used + 1)) // back to the character that ended the number
+            read_errno = errno;
     }
 
     char answer[16];
@@ -146,9 +160,7 @@ int main()
 
     if (read_errno != 0)
         std::fprintf(stderr, "das: read error: %s\n", std::strerror(read_errno));
-    if (write_errno != 0) {
-        errno = write_errno;
-        return write_error();
-    }
+    if (write_errno != 0)
+        return write_error(write_errno);
     return read_errno != 0 ? 1 : 0;
 }

@@ -95,15 +95,44 @@ TEST(Failure, GoneReaderEndsDasBySigpipe)
 
 TEST(Failure, ErrorReportedOnlyAtCloseIsAWriteError)
 {
-#ifndef __linux__
-    GTEST_SKIP() << "the failing close is made with Linux's seccomp";
-#endif
-    if (das_on_windows)
-        GTEST_SKIP() << "Wine closes a descriptor of its own, never the one das's standard output came in on";
+    if (const char* why = faults_cannot_be_made())
+        GTEST_SKIP() << why;
     const auto r = run({.input = "5", .stdout_close_fails = true});
     EXPECT_EQ(r.out, greeting + "das 5");
     EXPECT_TRUE(r.err == "das: write error: Input/output error\n" || r.err == "das: write error: I/O error\n") << r.err;
     EXPECT_EQ(r.status, 1);
+}
+
+// A read error is told first, then the write error, each with its own reason.
+TEST(Failure, ReadErrorAndThenWriteErrorEachHaveTheirReason)
+{
+    if (const char* why = faults_cannot_be_made())
+        GTEST_SKIP() << why;
+    const auto r = run({.stdin_path = "/", .stdout_close_fails = true});
+    EXPECT_EQ(r.out, greeting + "das 0");
+    EXPECT_TRUE(r.err == "das: read error: Is a directory\ndas: write error: Input/output error\n" ||
+                r.err == "das: read error: Is a directory\ndas: write error: I/O error\n") << r.err;
+    EXPECT_EQ(r.status, 1);
+}
+
+// An output that takes nothing and reports no error would be offered the same bytes for ever.
+TEST(Failure, WriteThatTakesNothingIsAWriteError)
+{
+    if (const char* why = faults_cannot_be_made())
+        GTEST_SKIP() << why;
+    const auto r = run({.input = "5", .stdout_takes_nothing = true});
+    EXPECT_EQ(r.err, "das: write error: No space left on device\n");
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST(Output, WritesThatTakePartOfWhatIsOfferedLoseNothing)
+{
+    if (const char* why = faults_cannot_be_made())
+        GTEST_SKIP() << why;
+    const auto r = run({.input = "-2147483648", .stdout_takes_at_most = 2}); // the answer is 15 bytes
+    EXPECT_EQ(r.out, greeting + "das -2147483648");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
 }
 
 // Once the greeting cannot be written there is no dialogue: das ends at once and reads nothing,

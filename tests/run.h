@@ -13,6 +13,17 @@ inline const std::vector<std::string>& das_command = command_under_test();
 // tests, and its reasons for failing are its C runtime's.
 inline const bool das_on_windows = command_under_test().back().ends_with(".exe");
 
+// Why the faults of a launch (stdout_close_fails and the rest) cannot be made for this das, or null.
+inline const char* faults_cannot_be_made()
+{
+#ifndef __linux__
+    return "the faults are made with Linux's seccomp";
+#endif
+    if (das_on_windows)
+        return "Wine reads, writes and closes descriptors of its own, never the ones das.exe came with";
+    return nullptr;
+}
+
 // The line end das writes: its streams are text streams.
 inline const std::string eol = das_on_windows ? "\r\n" : "\n";
 inline const std::string greeting = "Hello, world!" + eol;
@@ -28,18 +39,26 @@ inline std::vector<std::string> shell(std::string script)
 struct Launch {
     std::vector<std::string> command = das_command;
     std::string input;                           // the bytes on standard input
-    // How they arrive; packets and datagrams carry one message per line.
     enum { pipe, file, socket, packets, datagrams } feed = pipe;
+    std::vector<std::string> messages;           // a packet or datagram socket's input, a message each
     long long file_hole = 0;                     // a file's input follows a hole this long, where das starts
     bool nonblocking = false;                    // the input is non-blocking, as an event loop leaves it
-    int delay_ms = 0;                            // the input is written only this long after the start
+    // The input is written only once das has greeted and is seen waiting for it, and its writer is
+    // kept open until das has ended, so that nothing but the input can wake das.
+    bool late = false;
     const char* stdin_path = nullptr;            // or open this instead ("/" for a directory)
     const char* stdout_path = nullptr;           // or write standard output here ("/dev/full")
     bool close_stdin = false;
     bool close_stdout = false;
     bool stdout_reader_gone = false;             // standard output is a pipe nobody reads any more
-    bool stdout_full = false;                    // a non-blocking pipe, full when das starts, drained later
-    bool stdout_close_fails = false;             // closing standard output fails with EIO (Linux only)
+    bool stdout_full = false;                    // a non-blocking pipe, full until das is seen waiting on it
+    // Faults that the system calls on standard input and output are made to show, Linux only: a
+    // close that fails with EIO (and leaves the descriptor open), a seek that fails with EIO, a
+    // write that takes nothing and returns 0, and writes that each take at most this many bytes.
+    bool stdout_close_fails = false;
+    bool stdin_seek_fails = false;
+    bool stdout_takes_nothing = false;
+    int stdout_takes_at_most = 0;
     int address_space_mib = 0;                   // when set, das may map no more than this
     bool ignore_sigpipe = false;
     std::optional<std::vector<std::string>> env; // replaces the environment when set
@@ -50,7 +69,11 @@ struct Outcome {
     std::string err;
     int status = -1; // the exit status, or 128 + the signal that ended the program
     bool input_left_nonblocking = false; // a non-blocking input still is once das has ended
+    double cpu_seconds = 0; // the user and system time das used, from wait4
 };
+
+// How long a program may run before it is ended by SIGALRM, so that a hang fails its test soon.
+inline constexpr unsigned time_limit_seconds = 30;
 
 Outcome run(const Launch& launch);
 
@@ -60,6 +83,11 @@ void make_pair(int pair[2], int socket_type = 0);
 
 // The null-terminated array of pointers that exec takes, into `strings`.
 std::vector<char*> pointers(std::vector<std::string>& strings);
+
+// Waits until the process `pid` is seen asleep in the kernel, steadily, as one waiting for input or
+// output is; returns false if it is not within a few seconds. Where the system cannot tell (no
+// /proc), it waits a moment and returns true.
+bool wait_until_asleep(int pid);
 
 inline Outcome run_das(std::string input)
 {

@@ -55,11 +55,20 @@ void send(int fd, std::string_view bytes)
     ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
 }
 
+// Its exit status, once it has ended; a program still running ten seconds on is killed (a test that
+// failed halfway), and its status says so.
 int finish(pid_t pid)
 {
-    kill(pid, SIGKILL); // harmless when it has already ended; ends it when a test failed halfway
     int status;
-    waitpid(pid, &status, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -100,7 +109,7 @@ TEST_P(Coprocess, GreetingArrivesBeforeTheDriverWritesTheNumber)
     close(to_das[1]);
     EXPECT_EQ(read_until(from_das[0], "das 42"), "das 42");
     close(from_das[0]);
-    finish(pid);
+    EXPECT_EQ(finish(pid), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Output, Coprocess, testing::Values(false, true),
@@ -108,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(Output, Coprocess, testing::Values(false, true),
 
 struct Shared {
     decltype(Launch::feed) feed;
-    std::string input;
-    std::string after_two_runs; // what cat finds after two runs of das
+    std::vector<std::string> input; // a message each on a packet socket, else one after the other
+    std::string after_two_runs;     // what cat finds after two runs of das
     std::vector<std::string> err = {""}; // what the two runs say: one of these, as C libraries word it
 };
 
@@ -117,10 +126,13 @@ void PrintTo(const Shared& s, std::ostream* os)
 {
     static const char* const feeds[] = {"pipe ", "file ", "stream socket ", "packet socket ", "datagram socket "};
     *os << feeds[s.feed];
-    if (s.input.size() <= 40)
-        *os << testing::PrintToString(s.input);
-    else
-        *os << s.input.size() << " bytes";
+    for (const auto& piece : s.input) {
+        if (piece.size() <= 40)
+            *os << testing::PrintToString(piece);
+        else
+            *os << piece.size() << " bytes";
+        *os << (&piece == &s.input.back() ? "" : ", ");
+    }
 }
 
 class SharedInput : public testing::TestWithParam<Shared> {};
@@ -129,29 +141,43 @@ TEST_P(SharedInput, WhatDasDoesNotReadStaysForTheNextReader)
 {
     if (das_on_windows && GetParam().feed == Launch::packets)
         GTEST_SKIP() << "a Windows program takes a socket for a byte stream: Windows has no packet sockets to give it";
-    const auto r = run({.command = shell(R"("$@"; echo; "$@"; echo; exec cat)"),
-                        .input = GetParam().input,
-                        .feed = GetParam().feed});
+    Launch launch{.command = shell(R"("$@"; echo; "$@"; echo; exec cat)"), .feed = GetParam().feed};
+    if (launch.feed == Launch::packets)
+        launch.messages = GetParam().input;
+    else
+        for (const auto& piece : GetParam().input)
+            launch.input += piece;
+    const auto r = run(launch);
     EXPECT_EQ(r.out, GetParam().after_two_runs);
     EXPECT_NE(std::ranges::find(GetParam().err, r.err), GetParam().err.end()) << r.err;
     EXPECT_EQ(r.status, 0);
 }
 
-// A file gives back exactly what follows the number; a pipe or a stream socket loses at most the
-// one character that ended it; a message is read whole, so the rest of the number's message is gone.
-// A message of 64 KiB is read whole; a longer one is an error, not its first 64 KiB read as a number.
+// A file gives back exactly what follows the number, and nothing once the number ran to its end;
+// a pipe or a stream socket loses at most the one character that ended it.
 INSTANTIATE_TEST_SUITE_P(Streams, SharedInput, testing::Values(
-    Shared{Launch::file, "12 34 7abc", greeting + "das 12\n" + greeting + "das 34\n 7abc"},
-    Shared{Launch::pipe, "12\n34 rest", greeting + "das 12\n" + greeting + "das 34\nrest"},
-    Shared{Launch::socket, "12\n34 rest", greeting + "das 12\n" + greeting + "das 34\nrest"},
-    Shared{Launch::packets, "12\n34 rest\nnext\n", greeting + "das 12\n" + greeting + "das 34\nnext\n"},
-    Shared{Launch::packets, std::string(65533, ' ') + "12\n34 rest\nnext\n",
+    Shared{Launch::file, {"12 34 7abc"}, greeting + "das 12\n" + greeting + "das 34\n 7abc"},
+    Shared{Launch::file, {"42"}, greeting + "das 42\n" + greeting + "das 0\n"},
+    Shared{Launch::pipe, {"12\n34 rest"}, greeting + "das 12\n" + greeting + "das 34\nrest"},
+    Shared{Launch::socket, {"12\n34 rest"}, greeting + "das 12\n" + greeting + "das 34\nrest"},
+    Shared{Launch::file, {"1\n\nx y"}, greeting + "das 1\n" + greeting + "das 0\nx y"},
+    Shared{Launch::pipe, {"1\n\nx y"}, greeting + "das 1\n" + greeting + "das 0\n y"}));
+
+// A message is read whole, so the rest of the number's message is gone, and its end ends the
+// number as a line end would: a message of blanks is skipped, and a sign alone is no number.
+// A message of no bytes is the end of the input. A message of 64 KiB is read whole; a longer one
+// is an error, not its first 64 KiB read as a number.
+INSTANTIATE_TEST_SUITE_P(Messages, SharedInput, testing::Values(
+    Shared{Launch::packets, {"12\n", "34 rest\n", "next\n"}, greeting + "das 12\n" + greeting + "das 34\nnext\n"},
+    Shared{Launch::packets, {"42", "99\n", "next\n"}, greeting + "das 42\n" + greeting + "das 99\nnext\n"},
+    Shared{Launch::packets, {" \n", "\t", "42", "7", "next\n"}, greeting + "das 42\n" + greeting + "das 7\nnext\n"},
+    Shared{Launch::packets, {"-", "5", "next\n"}, greeting + "das 0\n" + greeting + "das 5\nnext\n"},
+    Shared{Launch::packets, {"", "42", "next\n"}, greeting + "das 0\n" + greeting + "das 42\nnext\n"},
+    Shared{Launch::packets, {std::string(65533, ' ') + "12\n", "34 rest\n", "next\n"},
            greeting + "das 12\n" + greeting + "das 34\nnext\n"},
-    Shared{Launch::packets, std::string(65534, ' ') + "12\n34 rest\nnext\n",
+    Shared{Launch::packets, {std::string(65534, ' ') + "12\n", "34 rest\n", "next\n"},
            greeting + "das 0\n" + greeting + "das 34\nnext\n",
-           {"das: read error: Message too long\n", "das: read error: Message too large\n"}},
-    Shared{Launch::file, "1\n\nx y", greeting + "das 1\n" + greeting + "das 0\nx y"},
-    Shared{Launch::pipe, "1\n\nx y", greeting + "das 1\n" + greeting + "das 0\n y"}));
+           {"das: read error: Message too long\n", "das: read error: Message too large\n"}}));
 
 // 32-bit machines too seek with 64-bit offsets: 3 GiB into a (sparse) file, what follows the
 // number is still given back.
@@ -165,23 +191,38 @@ TEST(Files, PastTwoGiBWhatFollowsTheNumberStaysForTheNextReader)
     EXPECT_EQ(r.status, 0);
 }
 
-// A datagram socket has no end of input: das must take the number's message whole, not a byte of it.
-TEST(Messages, DatagramsAreReadWhole)
+// A file that cannot be handed back is a read error: the next reader would find the wrong byte.
+TEST(Files, AFailedHandBackIsAReadError)
+{
+    if (const char* why = faults_cannot_be_made())
+        GTEST_SKIP() << why;
+    const auto r = run({.input = "12 rest", .feed = Launch::file, .stdin_seek_fails = true});
+    EXPECT_EQ(r.out, greeting + "das 12");
+    EXPECT_TRUE(r.err == "das: read error: Input/output error\n" || r.err == "das: read error: I/O error\n") << r.err;
+    EXPECT_EQ(r.status, 1);
+}
+
+// A datagram socket has no end of input: das answers at the end of the number's message, without
+// waiting for another, and takes that message whole, not a byte of it.
+TEST(Messages, DatagramsAreReadWholeAndDasAnswersAtTheEndOfOne)
 {
     if (das_on_windows)
         GTEST_SKIP() << "a Windows program takes a socket for a byte stream";
-    const auto r = run({.input = "12\n34\n\n", .feed = Launch::datagrams});
+    const auto r = run({.feed = Launch::datagrams, .messages = {"12", "34\n"}});
     EXPECT_EQ(r.out, greeting + "das 12");
     EXPECT_EQ(r.status, 0);
 }
 
+// Each waits where das is seen asleep, and nothing but what it waits for can wake it; waiting
+// costs no processor time.
 TEST(NonBlocking, DasWaitsForANumberThatArrivesLateAndLeavesTheFlagOn)
 {
-    const auto r = run({.input = "42\n", .nonblocking = true, .delay_ms = 300});
+    const auto r = run({.input = "42\n", .nonblocking = true, .late = true});
     EXPECT_EQ(r.out, greeting + "das 42");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.input_left_nonblocking);
+    EXPECT_LT(r.cpu_seconds, 0.5);
 }
 
 TEST(NonBlocking, DasWaitsForAnOutputThatIsFullAtTheStart)
@@ -190,6 +231,7 @@ TEST(NonBlocking, DasWaitsForAnOutputThatIsFullAtTheStart)
     EXPECT_EQ(r.out, greeting + "das 42");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
+    EXPECT_LT(r.cpu_seconds, 0.5);
 }
 
 // ---- Terminals: a POSIX pseudo-terminal, or Windows' console as Wine draws it on one ----------
@@ -259,19 +301,28 @@ testing::AssertionResult Shows(const std::string& screen, std::string expected)
                                        << testing::PrintToString(expected);
 }
 
-// das, then the next reader, which reads the next typed line and shows it as next=[...]: a shell's
-// read, or on Windows a helper built beside das.exe. With raw, on a terminal that passes each key
-// on as it is typed (on Windows, the helper switches the console's line input off first).
-std::vector<std::string> das_then_next_reader(bool raw)
+// das, then the next reader, which reads the next typed line and shows it after das's exit status,
+// as status=N next=[...]: a shell's read, or on Windows a helper built beside das.exe. With raw,
+// on a terminal that passes each key on as it is typed (on Windows, the helper switches the
+// console's line input off first); with an output file, das writes there, not to the terminal.
+std::vector<std::string> das_then_next_reader(bool raw, const std::string& output = "")
 {
-    if (!das_on_windows)
-        return shell(R"("$@"; echo; IFS= read -r line; printf 'next=[%s]\n' "$line")");
+    if (!das_on_windows) {
+        const std::string to = output.empty() ? "" : " >'" + output + "'";
+        return shell(R"("$@")" + to + R"(; status=$?; echo; IFS= read -r line; printf 'status=%s next=[%s]\n' "$status" "$line")");
+    }
+    const auto windows_path = [](std::string path) {
+        path.insert(0, "Z:"); // Wine's drive for the host's root
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    };
     auto command = das_command;
-    std::string das = "Z:" + command.back(); // Wine's drive for the host's root
-    std::replace(das.begin(), das.end(), '/', '\\');
+    const std::string das = windows_path(command.back());
     command.back().replace(command.back().rfind('/') + 1, std::string::npos, "next_reader.exe");
     if (raw)
         command.push_back("--raw");
+    if (!output.empty())
+        command.insert(command.end(), {"--out", windows_path(output)});
     command.push_back(das);
     return command;
 }
@@ -310,20 +361,35 @@ TEST(Terminal, GreetingIsOnScreenBeforeInputAndEndOfInputOnAnEmptyLineAnswersZer
     close(terminal);
 }
 
+// Standard output alone a terminal: the input is a pipe, read as a pipe is, so the rest of its line
+// stays for the next reader.
+TEST(Terminal, InputFromAPipeIsReadAsAPipeWhenOnlyTheOutputIsATerminal)
+{
+    int terminal;
+    const pid_t pid = start_on_terminal(
+        shell(R"(printf '12 rest\n' | { "$@"; status=$?; echo; cat; echo "status=$status"; })"), terminal);
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(Shows(read_screen(terminal, "never"), "Hello, world!\r\ndas 12\r\nrest\r\nstatus=0\r\n"));
+    EXPECT_EQ(finish(pid), 0);
+    close(terminal);
+}
+
 // das on a terminal, then the next reader.
 class NextReader : public testing::Test {
 protected:
-    void start(bool raw)
+    // With an output file, das's greeting and answer go there, and nothing is awaited on screen.
+    void start(bool raw, const std::string& output = "")
     {
-        pid = start_on_terminal(das_then_next_reader(raw), terminal, raw);
+        pid = start_on_terminal(das_then_next_reader(raw, output), terminal, raw);
         ASSERT_GT(pid, 0);
         // A raw terminal does not turn a line feed into a carriage return and a line feed.
-        EXPECT_TRUE(Shows(read_screen(terminal, "\n"), raw ? "Hello, world!\n" : "Hello, world!\r\n"));
+        if (output.empty())
+            EXPECT_TRUE(Shows(read_screen(terminal, "\n"), raw ? "Hello, world!\n" : "Hello, world!\r\n"));
     }
     void TearDown() override
     {
         if (pid > 0) {
-            finish(pid);
+            EXPECT_EQ(finish(pid), 0);
             close(terminal);
         }
     }
@@ -337,14 +403,29 @@ TEST_F(NextReader, RestOfTheTypedLineNeverReachesIt)
     send(terminal, "12 rm -rf ~" + enter);
     EXPECT_PRED_FORMAT2(testing::IsSubstring, "das 12", read_screen(terminal, "das 12"));
     send(terminal, "typed later" + enter);
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[typed later]", read_screen(terminal, "]"));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "status=0 next=[typed later]", read_screen(terminal, "]"));
 }
 
 TEST_F(NextReader, LinesTypedAheadStayForIt)
 {
     start(false);
     send(terminal, "12 rm -rf ~" + enter + "typed ahead" + enter);
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[typed ahead]", read_screen(terminal, "]"));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "status=0 next=[typed ahead]", read_screen(terminal, "]"));
+}
+
+// It is the input that is a terminal delivering whole lines, whatever standard output is.
+TEST_F(NextReader, RestOfTheTypedLineGoesWithTheNumberWhenTheOutputIsAFile)
+{
+    char path[] = "/tmp/das-output-XXXXXX";
+    const int file = mkstemp(path);
+    ASSERT_GE(file, 0);
+    start(false, path);
+    const std::string greeted = read_until(file, "\n"); // das has greeted: its console is ready for keys
+    send(terminal, "12 rm -rf ~" + enter + "typed ahead" + enter);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "status=0 next=[typed ahead]", read_screen(terminal, "]"));
+    EXPECT_EQ(greeted + read_until(file, "das 12"), greeting + "das 12");
+    close(file);
+    unlink(path);
 }
 
 // A raw terminal passes on Enter as "\r", which ends the number: das answers before anything else
@@ -355,7 +436,7 @@ TEST_F(NextReader, InRawModeEnterEndsTheNumberAndDasAnswersAtOnce)
     send(terminal, "12\r");
     EXPECT_PRED_FORMAT2(testing::IsSubstring, "das 12", read_screen(terminal, "das 12"));
     send(terminal, "rm\n");
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "next=[rm]", read_screen(terminal, "]"));
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "status=0 next=[rm]", read_screen(terminal, "]"));
 }
 
 } // namespace
