@@ -4,7 +4,7 @@ make_packages
 cmake --workflow --preset release >/dev/null
 (cd "$packages" && shown "sha256sum -c ")
 (cd "$packages" && shown "apt install " </dev/null >/dev/null 2>&1)
-test "$(echo 5 | das)" = "$(printf 'Hello, world!\ndas 5')"
+test "$(echo 5 | /usr/bin/das)" = "$(printf 'Hello, world!\ndas 5')"
 dpkg -r das >/dev/null
 # The RPM, with dnf, which keeps its database in a place of its own here.
 unshare --mount /bin/bash -euc '
@@ -12,7 +12,7 @@ unshare --mount /bin/bash -euc '
   mount -t tmpfs tmpfs /var/cache
   cd "$1"
   echo y | shown "dnf install " >/dev/null 2>&1 # dnf asks, and the user says yes
-  test "$(echo 5 | das)" = "$(printf "Hello, world!\ndas 5")"
+  test "$(echo 5 | /usr/bin/das)" = "$(printf "Hello, world!\ndas 5")"
   dnf remove -y das >/dev/null 2>&1' - "$PWD/$packages"
 test ! -e /usr/bin/das
 # The image, loaded into a store of podman's own; containers cannot run here.

@@ -58,9 +58,18 @@ for package in "$packages"/das[-_]"$version"[-_]*; do
 done
 
 # The releases page's commands, as printed: the fields and the bill of one package, and the bill
-# checked against its package.
-(cd "$packages"
- fields=$(shown "dpkg-deb -f ") && echo "$fields" && grep -x 'gcc-12 (= .*), glibc (= .*)' <<<"$fields" >/dev/null
- fields=$(shown "rpm -qp --provides ") && echo "$fields" && grep '^bundled(glibc) = ' <<<"$fields" >/dev/null
- fields=$(shown "jq -r '.components[] ") && echo "$fields" && grep '^glibc .* pkg:deb/debian/glibc@' <<<"$fields" >/dev/null
- fields=$(shown "jq -r '.metadata.component ") && echo "$fields" && test "${fields##*$'\n'}" = "das_${version}_amd64.deb: OK")
+# checked against its package. Each check stands alone, so that set -e stops the stage at it.
+cd "$packages"
+fields=$(shown "dpkg-deb -f ")
+echo "$fields"
+grep -qx 'gcc-12 (= .*), glibc (= .*)' <<<"$fields"
+fields=$(shown "rpm -qp --provides ")
+echo "$fields"
+grep -q '^bundled(glibc) = ' <<<"$fields"
+fields=$(shown "jq -r '.components[] ")
+echo "$fields"
+grep -q '^glibc .* pkg:deb/debian/glibc@' <<<"$fields"
+fields=$(shown "jq -r '.metadata.component ")
+echo "$fields"
+test "${fields##*$'\n'}" = "das_${version}_amd64.deb: OK"
+cd "$top"
