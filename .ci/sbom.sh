@@ -31,11 +31,16 @@ for package in "$packages"/das[-_]"$version"[-_]*; do
   while read -r binary binary_version architecture source source_version; do
     installed "$binary" "$binary_version" "$architecture" "$source" "$source_version" ||
       { echo "$name.cdx.json: $binary $binary_version ($architecture, from $source $source_version) is not this machine's"; exit 1; }
-  done < <(jq -r '(.components[], .metadata.tools.components[]) | [.properties[] | select(.name == "debian:package"),
-               select(.name == "debian:source") | .value] | join(" ")' "$sbom")
+  done < <(jq -r '(.components[], .metadata.tools.components[]) | select(any(.properties[]; .name == "debian:package")) |
+               [.properties[] | select(.name == "debian:package"), select(.name == "debian:source") | .value] | join(" ")' "$sbom")
+  # A library is named by the source package of its code, which security trackers know, never by a
+  # cross package that only repackages it.
+  if jq -r '.components[].purl' "$sbom" | grep -e '-cross'; then
+    echo "$name.cdx.json: a component above is named by a cross package"; exit 1
+  fi
   # What it says das embeds, as the package's own fields must say it too.
   embedded=$(jq -r '[.components[] | .name + " " + .version] | unique | join(", ")' "$sbom")
-  built_using=$(jq -r '[.components[].properties[] | select(.name == "debian:source").value |
+  built_using=$(jq -r '[.components[].properties[] | select(.name == "debian:source" or .name == "debian:built-using").value |
                         sub(" "; " (= ") + ")"] | unique | join(", ")' "$sbom")
   bundled=$(jq -r '[.components[] | "bundled(" + .name + ") = " + .version] | unique | join(", ")' "$sbom")
   case $name in
@@ -56,6 +61,25 @@ for package in "$packages"/das[-_]"$version"[-_]*; do
     echo "$name: its das carries $carries, which its bill of materials does not name"; exit 1
   fi
 done
+
+# A build machine that is not exactly Debian: a compiler that no package holds, and another
+# distribution. Only what das embeds must belong to a package: the compiler is named by its path and
+# by what its --version says, and the package URLs by that distribution.
+cp "$(readlink -f "$(command -v g++)")" "$scratch/g++"
+printf 'ID=ubuntu\nVERSION_ID="24.04"\n' >"$scratch/os-release"
+cmake -DMAP=build/package/das-Release.map -DOUT="$scratch/built-from.cmake" -DCOMPILER="$scratch/g++" -DLINKER=/usr/bin/ld \
+  -DPLATFORM=linux/amd64 -DOS_RELEASE="$scratch/os-release" -P cmake/built-from.cmake
+mkdir "$scratch/elsewhere"
+SOURCE_DATE_EPOCH=0 cmake -DCPACK_PACKAGE_FILES="$PWD/$packages/das_${version}_amd64.deb" -DCPACK_OUTPUT_FILE_PREFIX="$scratch/elsewhere" \
+  -DCPACK_PACKAGE_VERSION="$version" -DCPACK_DAS_URL=https://example.org/das -DCPACK_PACKAGE_DESCRIPTION_SUMMARY=das \
+  -DCPACK_DAS_BUILT_FROM="$scratch/built-from.cmake" -DCPACK_DAS_RECORD="$scratch/elsewhere" -P cmake/sbom.cmake
+bill=$scratch/elsewhere/das_${version}_amd64.deb.cdx.json
+/usr/bin/python3 .ci/cyclonedx.py "$scratch/schemas" "$bill"
+compiler=$(jq -r '.metadata.tools.components[] | select(.description == "compiler: g++") |
+                  [.version, (.properties[] | select(.name == "das:path").value), .purl // "no purl"] | join(" ")' "$bill")
+test "$compiler" = "$(g++ -dumpfullversion) $scratch/g++ no purl"
+jq -r '.components[].purl' "$bill" | grep -q '^pkg:deb/ubuntu/glibc@.*&distro=ubuntu-24\.04$'
+echo "built elsewhere: the compiler by its path ($compiler), the package URLs for ubuntu-24.04"
 
 # The releases page's commands, as printed: the fields and the bill of one package, and the bill
 # checked against its package. Each check stands alone, so that set -e stops the stage at it.

@@ -1,28 +1,44 @@
 # What went into das, read from its link map and this machine's package database:
 #
-#   cmake -DMAP=<das's link map> -DOUT=<file> -DCOMPILER=... -DLINKER=... -DPLATFORM=<os/arch> -P built-from.cmake
+#   cmake -DMAP=<das's link map> -DOUT=<file> -DCOMPILER=... -DLINKER=... -DPLATFORM=<os/arch>
+#         [-DOS_RELEASE=<file>, /etc/os-release by default] -P built-from.cmake
 #
 # A static das carries code of every library archive the linker took a member from (the C library,
-# libgcc, MinGW-w64's runtime): each is named by the Debian package that holds it, that package's
-# source package, and what it is upstream, with its version and licence. The start files that every
-# program has are not counted. The toolchain is the compiler, the linker, CMake and the package of
-# every file the link read. OUT is a CMake script that records both, a line of fields each:
+# libgcc, MinGW-w64's runtime): each is named by the package that holds it, that package's source
+# package, the source package the code really comes from (a cross package, such as
+# libc6-dev-arm64-cross from cross-toolchain-base, only repackages glibc: its own Built-Using says
+# which glibc), and what it is upstream, with its version and licence. The start files that every
+# program has are not counted. Every archive das takes code from must belong to a package. The
+# toolchain is the compiler, the linker, CMake and every file the link read: by its package where
+# one holds it, else by its path and, for a program, what its --version says. OUT is a CMake script
+# that records both, a line of fields each:
 #
-#   embedded  name|version|licence|cpe|binary package|its version|architecture|source|its version|archives
-#   toolchain binary package|its version|architecture|source|its version|what it did
+#   embedded  name|version|licence|cpe|binary package|its version|architecture|source|its version|
+#             code's source|its version|archives
+#   toolchain binary package|its version|architecture|source|its version|what it did|path
+#             (a file of no package: its name|its version, if it says one|||||what it did|its path)
 cmake_minimum_required(VERSION 3.25)
+if(NOT OS_RELEASE)
+  set(OS_RELEASE /etc/os-release)
+endif()
 
 # What an archive is upstream, by the source package it comes from and its name:
-#   source package (regex), archive (regex), name, SPDX licence, CPE vendor:product (or none)
-set(gcc "gcc-[0-9]+|gcc-[0-9]+-cross|gcc-mingw-w64")
+#   source package (regex), archive (regex), name, SPDX licence, CPE vendor:product (or none),
+#   the source package of the code itself (regex), which a cross package names in its Built-Using
+set(gcc "gcc-[0-9]+|gcc-[0-9]+-cross|gcc-[0-9]+-cross-ports|gcc-mingw-w64")
 set(gcc_licence "GPL-3.0-or-later WITH GCC-exception-3.1")
+# MinGW-w64's runtime (mingw-w64-crt), of which das.exe takes the start-up code and printf with its
+# number conversion (gdtoa), is under the ZPL 2.1 but for the start-up code, in the public domain,
+# and gdtoa, under Lucent's permissive notice; SPDX lists neither of the two (Debian's copyright
+# file, in mingw-w64-common, names them public-domain and Lucent).
+set(mingw_licence "ZPL-2.1 AND LicenseRef-mingw-w64-public-domain AND LicenseRef-gdtoa-Lucent")
 set(upstreams
-  "glibc|cross-toolchain-base,lib(c|c_nonshared|m|mvec)(-[0-9.]+)?\\.a,glibc,LGPL-2.1-or-later,gnu:glibc"
-  "musl,libc\\.a,musl,MIT,musl-libc:musl"
-  "${gcc},libgcc(_eh)?\\.a,libgcc,${gcc_licence},gnu:gcc"
-  "${gcc},lib(stdc|sup)c\\+\\+\\.a,libstdc++,${gcc_licence},gnu:gcc"
-  "${gcc},libssp(_nonshared)?\\.a,libssp,${gcc_licence},gnu:gcc"
-  "mingw-w64,lib[a-z0-9_]+\\.a,mingw-w64,ZPL-2.1,")
+  "glibc|cross-toolchain-base,lib(c|c_nonshared|m|mvec)(-[0-9.]+)?\\.a,glibc,LGPL-2.1-or-later,gnu:glibc,glibc"
+  "musl,libc\\.a,musl,MIT,musl-libc:musl,musl"
+  "${gcc},libgcc(_eh)?\\.a,libgcc,${gcc_licence},gnu:gcc,gcc-[0-9]+"
+  "${gcc},lib(stdc|sup)c\\+\\+\\.a,libstdc++,${gcc_licence},gnu:gcc,gcc-[0-9]+"
+  "${gcc},libssp(_nonshared)?\\.a,libssp,${gcc_licence},gnu:gcc,gcc-[0-9]+"
+  "mingw-w64,lib[a-z0-9_]+\\.a,mingw-w64,${mingw_licence},,mingw-w64")
 
 function(run variable)
   execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE error RESULT_VARIABLE failed)
@@ -70,15 +86,18 @@ foreach(file IN LISTS members inputs COMPILER LINKER CMAKE_COMMAND)
       break()
     endif()
   endforeach()
-  if(NOT DEFINED package_${file})
-    message(FATAL_ERROR "${file}: no package of this machine holds it, so what das took from it cannot be named")
+endforeach()
+foreach(archive IN LISTS members)
+  if(NOT DEFINED package_${archive})
+    message(FATAL_ERROR "${archive}: no package of this machine holds it, so what das took from it cannot be named")
   endif()
 endforeach()
 list(REMOVE_DUPLICATES packages)
 
-# Each package's version and architecture, and its source package's name and version.
+# Each package's version and architecture, its source package's name and version, and the source
+# packages whose code it was built with.
 run(fields ${DPKG_QUERY} --show
-  "--showformat=\${binary:Package}|\${Package}|\${Version}|\${Architecture}|\${source:Package}|\${source:Version}\n"
+  "--showformat=\${binary:Package}|\${Package}|\${Version}|\${Architecture}|\${source:Package}|\${source:Version}|\${Built-Using}\n"
   ${packages})
 if(fields_failed)
   message(FATAL_ERROR "dpkg-query --show ${packages}: ${fields_failed}")
@@ -90,16 +109,19 @@ foreach(line IN LISTS fields)
   endif()
 endforeach()
 
-# The distribution the packages are from, for the package URLs: debian-12, say.
+# The distribution the packages are from, for the package URLs: its ID, debian say, and with its
+# version, debian-12.
 set(distribution "")
 foreach(field ID VERSION_ID)
-  file(STRINGS /etc/os-release value REGEX "^${field}=")
+  file(STRINGS ${OS_RELEASE} value REGEX "^${field}=")
   string(REGEX REPLACE "^${field}=\"?([^\"]*)\"?$" "\\1" value "${value}")
   list(APPEND distribution ${value})
 endforeach()
+list(GET distribution 0 distribution_id)
 list(JOIN distribution - distribution)
 set(script "# What went into das (cmake/built-from.cmake wrote this)
 set(das_platform ${PLATFORM})
+set(das_distribution_id ${distribution_id})
 set(das_distribution ${distribution})
 ")
 
@@ -107,12 +129,12 @@ set(das_distribution ${distribution})
 foreach(archive IN LISTS members)
   set(package ${package_${archive}})
   string(REPLACE "|" ";" package_fields "${fields_${package}}")
-  list(POP_FRONT package_fields binary binary_version architecture source source_version)
+  list(POP_FRONT package_fields binary binary_version architecture source source_version built_using)
   cmake_path(GET archive FILENAME archive_name)
   set(found "")
   foreach(upstream IN LISTS upstreams)
     string(REPLACE "," ";" upstream "${upstream}")
-    list(POP_FRONT upstream source_regex archive_regex name licence cpe)
+    list(POP_FRONT upstream source_regex archive_regex name licence cpe origin_regex)
     if(source MATCHES "^(${source_regex})$" AND archive_name MATCHES "^${archive_regex}$")
       set(found ${name})
       break()
@@ -125,7 +147,20 @@ foreach(archive IN LISTS members)
   # Upstream's version: the Debian version without its epoch, revision or repack suffix.
   string(REGEX REPLACE "^[0-9]+:" "" version "${binary_version}")
   string(REGEX REPLACE "[-+~].*$" "" version "${version}")
-  set(key "${name}|${version}|${licence}|${cpe}|${binary}|${binary_version}|${architecture}|${source}|${source_version}")
+  # The source package of the code itself: the package's own, or the one its Built-Using names.
+  set(origin ${source})
+  set(origin_version ${source_version})
+  if(NOT source MATCHES "^(${origin_regex})$")
+    string(REPLACE ", " ";" built_using "${built_using}")
+    foreach(used IN LISTS built_using)
+      if(used MATCHES "^(${origin_regex}) \\(= ([^)]+)\\)$")
+        set(origin ${CMAKE_MATCH_1})
+        set(origin_version ${CMAKE_MATCH_2})
+        break()
+      endif()
+    endforeach()
+  endif()
+  set(key "${name}|${version}|${licence}|${cpe}|${binary}|${binary_version}|${architecture}|${source}|${source_version}|${origin}|${origin_version}")
   list(FIND keys "${key}" index)
   if(index EQUAL -1)
     list(LENGTH keys index)
@@ -141,29 +176,48 @@ foreach(key IN LISTS keys)
   math(EXPR index "${index} + 1")
 endforeach()
 
-# The toolchain: what each package did, by the files of it this build used.
+# The toolchain: what each package did, by the files of it this build used; a file that no package
+# holds is named by its path, and a program of them by what its --version says.
 set(tools "")
 foreach(file IN LISTS COMPILER LINKER CMAKE_COMMAND inputs)
   cmake_path(GET real_${file} FILENAME file_name)
-  set(package ${package_${file}})
-  if(NOT package IN_LIST tools)
-    list(APPEND tools ${package})
+  if(DEFINED package_${file})
+    set(tool ${package_${file}})
+  else()
+    set(tool ${real_${file}})
+    set(path_${tool} ${real_${file}})
+    set(fields_${tool} "${file_name}|||||")
   endif()
-  if(file STREQUAL COMPILER)
-    set(role_${package} "compiler: ${file_name}")
-  elseif(file STREQUAL LINKER)
-    set(role_${package} "linker: ${file_name}")
-  elseif(file STREQUAL CMAKE_COMMAND)
-    set(role_${package} "build system: ${file_name}")
-  elseif(NOT file_name IN_LIST read_${package})
-    list(APPEND read_${package} ${file_name})
+  if(NOT tool IN_LIST tools)
+    list(APPEND tools ${tool})
+  endif()
+  if(file STREQUAL COMPILER OR file STREQUAL LINKER OR file STREQUAL CMAKE_COMMAND)
+    if(file STREQUAL COMPILER)
+      set(role_${tool} "compiler: ${file_name}")
+    elseif(file STREQUAL LINKER)
+      set(role_${tool} "linker: ${file_name}")
+    else()
+      set(role_${tool} "build system: ${file_name}")
+    endif()
+    if(NOT DEFINED package_${file})
+      run(said ${real_${file}} --version)
+      string(REGEX MATCHALL "[0-9]+(\\.[0-9]+)+" said "${said}")
+      list(POP_FRONT said said)
+      set(fields_${tool} "${file_name}|${said}||||")
+    endif()
+  elseif(NOT file_name IN_LIST read_${tool})
+    list(APPEND read_${tool} ${file_name})
   endif()
 endforeach()
-foreach(package IN LISTS tools)
-  if(NOT DEFINED role_${package})
-    list(JOIN read_${package} " " files)
-    set(role_${package} "link inputs: ${files}")
+foreach(tool IN LISTS tools)
+  if(NOT DEFINED role_${tool})
+    list(JOIN read_${tool} " " files)
+    set(role_${tool} "link inputs: ${files}")
   endif()
-  string(APPEND script "list(APPEND das_toolchain \"${fields_${package}}|${role_${package}}\")\n")
+  string(REGEX REPLACE "\\|[^|]*$" "" tool_fields "${fields_${tool}}") # without its Built-Using
+  if(NOT DEFINED path_${tool})
+    set(path_${tool} "")
+  endif()
+  string(APPEND script "list(APPEND das_toolchain \"${tool_fields}|${role_${tool}}|${path_${tool}}\")\n")
 endforeach()
 file(WRITE ${OUT} "${script}")

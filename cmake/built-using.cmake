@@ -1,6 +1,7 @@
 # Run by CPack before it makes a Debian package or an RPM: says whose code das carries inside it,
-# as each format does. Debian names each source package at its exact version in Built-Using;
-# Fedora names each bundled library at its upstream version in Provides: bundled(...).
+# as each format does. Debian names each source package at its exact version in Built-Using: the
+# one the library's package was built from and, for a cross package, the one whose code that
+# repackages too; Fedora names each bundled library at its upstream version in Provides: bundled(...).
 cmake_minimum_required(VERSION 3.25)
 set(das_embedded "")
 include(${CPACK_DAS_BUILT_FROM})
@@ -8,8 +9,9 @@ set(built_using "")
 set(bundled "")
 foreach(entry IN LISTS das_embedded)
   string(REPLACE "|" ";" entry "${entry}")
-  list(POP_FRONT entry name version licence cpe binary binary_version architecture source source_version)
-  list(APPEND built_using "${source} (= ${source_version})")
+  list(POP_FRONT entry name version licence cpe binary binary_version architecture source source_version
+       origin origin_version)
+  list(APPEND built_using "${source} (= ${source_version})" "${origin} (= ${origin_version})")
   list(APPEND bundled "bundled(${name}) = ${version}")
 endforeach()
 list(REMOVE_DUPLICATES built_using)

@@ -4,8 +4,7 @@
 #                 URL <das's home> BUILT_FROM <what cmake/built-from.cmake wrote, for each das inside>...)
 #
 # It names das, with the package's SHA-256, each library whose code a das in the package carries,
-# with its version, licence and the Debian source package it was built from, and the toolchain that
-# built it. Nothing in it varies but with its inputs: its one time is EPOCH, and its serial number
+# with its version, licence and the source package of its code, and the toolchain that built it. Nothing in it varies but with its inputs: its one time is EPOCH, and its serial number
 # is derived from the package's checksum.
 include_guard(GLOBAL)
 
@@ -37,10 +36,12 @@ function(das_purl_escape variable value)
   set(${variable} "${escaped}" PARENT_SCOPE)
 endfunction()
 
-# A Debian package's URL: pkg:deb/debian/NAME@VERSION?arch=ARCHITECTURE&distro=debian-12.
-function(das_purl variable name version architecture distribution)
+# A Debian package's URL, in the namespace of the distribution that built it:
+# pkg:deb/debian/NAME@VERSION?arch=ARCHITECTURE&distro=debian-12.
+function(das_purl variable name version architecture)
   das_purl_escape(version "${version}")
-  set(${variable} "pkg:deb/debian/${name}@${version}?arch=${architecture}&distro=${distribution}" PARENT_SCOPE)
+  set(${variable} "pkg:deb/${das_distribution_id}/${name}@${version}?arch=${architecture}&distro=${das_distribution}"
+      PARENT_SCOPE)
 endfunction()
 
 # The JSON strings of the Debian package an entry of cmake/built-from.cmake names: package_json
@@ -82,10 +83,13 @@ function(das_cyclonedx)
     list(APPEND platforms ${das_platform})
     foreach(entry IN LISTS das_embedded)
       string(REPLACE "|" ";" entry "${entry}")
-      list(POP_FRONT entry name version licence cpe binary binary_version architecture source source_version archives)
+      list(POP_FRONT entry name version licence cpe binary binary_version architecture source source_version
+           origin origin_version archives)
       set(ref "${das_platform}/${name}")
       list(APPEND refs "${ref}")
-      das_purl(purl ${source} ${source_version} source ${das_distribution})
+      # The code's own source package, which security trackers know it by, not a cross package.
+      das_purl(purl ${origin} ${origin_version} source)
+      das_json(origin_json "${origin} ${origin_version}")
       foreach(field ref name version purl)
         das_json(${field}_json "${${field}}")
       endforeach()
@@ -110,34 +114,49 @@ function(das_cyclonedx)
         {\"name\": \"das:platform\", \"value\": ${platform_json}},
         {\"name\": \"das:archives\", \"value\": ${archives_json}},
         {\"name\": \"debian:package\", \"value\": ${package_json}},
-        {\"name\": \"debian:source\", \"value\": ${source_json}}
+        {\"name\": \"debian:source\", \"value\": ${source_json}},
+        {\"name\": \"debian:built-using\", \"value\": ${origin_json}}
       ]
     }")
     endforeach()
     foreach(entry IN LISTS das_toolchain)
       string(REPLACE "|" ";" entry "${entry}")
-      list(POP_FRONT entry binary binary_version architecture source source_version role)
-      if("${binary}:${architecture}" IN_LIST seen_tools)
+      list(POP_FRONT entry binary binary_version architecture source source_version role path)
+      if("${binary}:${architecture}:${path}" IN_LIST seen_tools)
         continue()
       endif()
-      list(APPEND seen_tools "${binary}:${architecture}")
-      das_purl(purl ${binary} ${binary_version} ${architecture} ${das_distribution})
-      foreach(field binary binary_version role purl)
+      list(APPEND seen_tools "${binary}:${architecture}:${path}")
+      foreach(field binary binary_version role path)
         das_json(${field}_json "${${field}}")
       endforeach()
-      das_debian_json()
       string(APPEND tools ",
         {
           \"type\": \"application\",
-          \"name\": ${binary_json},
-          \"version\": ${binary_version_json},
-          \"description\": ${role_json},
+          \"name\": ${binary_json},")
+      if(binary_version)
+        string(APPEND tools "
+          \"version\": ${binary_version_json},")
+      endif()
+      string(APPEND tools "
+          \"description\": ${role_json},")
+      if(source)
+        # Of a package.
+        das_purl(purl ${binary} ${binary_version} ${architecture})
+        das_json(purl_json "${purl}")
+        das_debian_json()
+        string(APPEND tools "
           \"purl\": ${purl_json},
           \"properties\": [
             {\"name\": \"debian:package\", \"value\": ${package_json}},
             {\"name\": \"debian:source\", \"value\": ${source_json}}
           ]
         }")
+      else()
+        # Of no package: where it was.
+        string(APPEND tools "
+          \"properties\": [{\"name\": \"das:path\", \"value\": ${path_json}}]
+        }")
+      endif()
     endforeach()
   endforeach()
   string(REGEX REPLACE "^," "" components "${components}")
