@@ -30,4 +30,19 @@ refused "needs wine64, which is not here: install Debian's wine64" "--preset win
 refused "DAS_ALSO_BUILD: no such build: win64 (the builds: $(echo native $(other_builds) | sed 's/ /, /g'))" \
   "--preset release -DDAS_ALSO_BUILD=win64"
 refused "DAS_TEST_BUILD: no such build: mussl" "--preset release -DDAS_TEST_BUILD=mussl"
-echo "each refused in one line, naming what is missing"
+# Without the static C and C++ libraries (as on a Fedora without glibc-static and libstdc++-static),
+# a package build stops, naming them; the release build says so too, and makes a dynamic das that
+# needs the C library alone.
+static=(/usr/lib/x86_64-linux-gnu/libc.a "$(g++ -print-file-name=libstdc++.a)")
+refused "install the static C and C++ libraries (Debian: libc6-dev and libstdc++-12-dev; Fedora: glibc-static and libstdc++-static)" \
+  "--preset package" "${static[@]}"
+said=$(unshare --mount /bin/bash -euc 'for path in "${@:2}"; do mount --bind /dev/null "$path"; done
+  cmake --preset release -B "$1" 2>&1
+  cmake --build "$1" >/dev/null
+  test "$(echo 5 | "$1/das")" = "$(printf "Hello, world!\ndas 5")"
+  readelf -d "$1/das" | grep NEEDED' - "$scratch/no-static" "${static[@]}")
+said=$(tr -s ' \n' '  ' <<<"$said")
+grep -qF "Fedora: glibc-static and libstdc++-static), or configure with -DDAS_STATIC=OFF; das is linked dynamically for now." <<<"$said"
+needed=$(grep -Eo '\(NEEDED\) Shared library: \[[^]]*\]' <<<"$said" | sort -u)
+test "$needed" = "(NEEDED) Shared library: [libc.so.6]"
+echo "each refused in one line, naming what is missing; without static libraries, a dynamic das with a warning"

@@ -30,6 +30,8 @@ for deb in "$packages"/das_"$version"_*.deb; do
   kind=$(pie_kind "$unpacked/usr/bin/das" "")
   if [ "$kind" = static ]; then
     test -z "$(dpkg-deb -f "$deb" Depends)"
+    # It carries its C library, and says so in a field that CPack has no variable for.
+    test -n "$(dpkg-deb -f "$deb" Built-Using)"
     files+=(usr/share/lintian/overrides/das)
   else
     dpkg-deb -f "$deb" Depends | grep -Ex 'libc6 \(>= 2\.[0-9]+\)'
@@ -52,6 +54,10 @@ for rpm in "$packages"/das-"$version"-1.*.rpm; do
   if rpm -qpR "$rpm" | grep -qv '^rpmlib('; then rpmlintrc=cmake/rpmlintrc; else rpmlintrc=cmake/rpmlintrc-static; fi
   rpmlint -r $rpmlintrc "$rpm"
   test "$(rpm -qp --queryformat '%{LICENSE} %{PACKAGER}' "$rpm")" = "ISC The das developers <das@example.org>"
+  # Not relocatable, no Group tag, which RPM no longer uses (rpm shows an absent one as
+  # Unspecified), and the licence marked as one.
+  test "$(rpm -qp --queryformat '%{PREFIXES} %{GROUP}' "$rpm")" = "(none) Unspecified"
+  rpm -qpL "$rpm" | grep -qx /usr/share/licenses/das/LICENSE
   changelog=$(rpm -qp --changelog "$rpm")
   grep -q -- " - $version-1\$" <<<"${changelog%%$'\n'*}"
   diff <(rpm -qpl "$rpm") <(printf '%s\n' /usr/bin/das /usr/share/licenses/das /usr/share/licenses/das/LICENSE \
@@ -70,6 +76,7 @@ done
 image=oci-archive:$packages/das-$version-oci-image.tar:das:$version
 test "$(skopeo inspect --raw "$image" | jq -r '[.manifests[].platform | .os + "/" + .architecture] | join(" ")')" = \
   "linux/amd64 linux/arm64"
+declare -A processors=([amd64]=x86_64 [arm64]=aarch64)
 for architecture in amd64 arm64; do
   skopeo copy --quiet --override-arch $architecture "$image" "oci:$scratch/image:$architecture"
   umoci unpack --image "$scratch/image:$architecture" "$scratch/bundle-$architecture" >/dev/null
@@ -79,6 +86,12 @@ for architecture in amd64 arm64; do
   test "$(jq -r '.config | [.User, (.Entrypoint | join(" ")), .Labels["org.opencontainers.image.version"],
                            .Labels["org.opencontainers.image.licenses"]] | join(" ")' <<<"$config")" = \
     "65534:65534 /das $version ISC"
+  # An image with no base names none, and its history says what made its layer.
+  manifest=$(skopeo inspect --raw "oci:$scratch/image:$architecture")
+  test "$(jq -c '.annotations // {} | with_entries(select(.key | startswith("org.opencontainers.image.base.")))' \
+          <<<"$manifest")" = "{}"
+  test "$(jq -r '[.history[].created_by] | join(" ")' <<<"$config")" = \
+    "das $version: COPY bin/das of das-$version-linux-${processors[$architecture]}-musl.tar.gz to /das"
   answers "$scratch/bundle-$architecture/rootfs/das"
 done
 echo "image: $(skopeo inspect "$image" | jq -r .Digest) for linux/amd64 and linux/arm64"
@@ -93,3 +106,10 @@ for page in $(doc_pages); do
     echo "$page: a package name above is not of version $version, the project's"; exit 1
   fi
 done
+# SHA256SUMS lists the packages that the build made, not whatever else lies beside them.
+stray=$packages/das_${version}_stray.deb
+touch "$stray"
+cpack --preset package >/dev/null
+rm "$stray"
+diff <(cd "$packages" && ls -1 | grep -vx SHA256SUMS) <(cut -c67- "$packages/SHA256SUMS")
+echo "SHA256SUMS: what the build made, and nothing else beside it"

@@ -1,15 +1,19 @@
 # Writes das's container image, an OCI image archive, from the musl tarballs beside it:
 #
 #   cmake -DVERSION=... -DEPOCH=... -DPACKAGES=<dir> -DWORK=<dir> -DBUILDAH=... -DTAR=... -DSOURCE=<url>
-#         -DDESCRIPTION=... -DBUILT_FROM=<amd64's>|<arm64's> -P image.cmake
+#         -DDESCRIPTION=... -DBUILT_FROM=<amd64's>|<arm64's> -DRECORD=<dir> -P image.cmake
 #
 # For linux/amd64 and linux/arm64 an image of one layer that holds the static das and nothing
 # else, run as nobody with das as its entry point, and one index over both, named das:VERSION.
-# buildah makes them in a store of its own under WORK; every time in them is EPOCH, and the archive
+# buildah makes them in a store of its own under WORK; every time in them is EPOCH (or the
+# builder's SOURCE_DATE_EPOCH, as in every other package), and the archive
 # is written in name order with root as the owner, so that the same source gives the same bytes.
 # Its bill of materials, beside it, names what each das in it carries (BUILT_FROM: what
 # cmake/built-from.cmake wrote for each).
 cmake_minimum_required(VERSION 3.25)
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(EPOCH $ENV{SOURCE_DATE_EPOCH})
+endif()
 file(REMOVE_RECURSE ${WORK})
 set(buildah ${BUILDAH} --root ${WORK}/storage --runroot ${WORK}/run --storage-driver vfs)
 
@@ -32,7 +36,10 @@ foreach(platform amd64:x86_64 arm64:aarch64)
   run(${buildah} from --arch ${architecture} --os linux --name das-${architecture} scratch)
   set(container ${out})
   run(${buildah} copy --chmod 0755 --chown 0:0 ${container} ${WORK}/${architecture}/bin/das /das)
+  # An image with no base says none, and its layer's history says what made it.
   run(${buildah} config --entrypoint [=[["/das"]]=] --user 65534:65534
+    --annotation org.opencontainers.image.base.name- --annotation org.opencontainers.image.base.digest-
+    --created-by "das ${VERSION}: COPY bin/das of das-${VERSION}-linux-${processor}-musl.tar.gz to /das"
     --label org.opencontainers.image.title=das
     --label org.opencontainers.image.description=${DESCRIPTION}
     --label org.opencontainers.image.version=${VERSION}
@@ -49,3 +56,5 @@ include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
 string(REPLACE "|" ";" BUILT_FROM "${BUILT_FROM}")
 das_cyclonedx(PACKAGE "${PACKAGES}/das-${VERSION}-oci-image.tar" OUTPUT "${PACKAGES}/das-${VERSION}-oci-image.tar.cdx.json"
   VERSION ${VERSION} EPOCH ${EPOCH} URL ${SOURCE} DESCRIPTION "${DESCRIPTION}" BUILT_FROM ${BUILT_FROM})
+# Both noted as made (see checksums.cmake).
+file(TOUCH ${RECORD}/das-${VERSION}-oci-image.tar ${RECORD}/das-${VERSION}-oci-image.tar.cdx.json)

@@ -83,9 +83,11 @@ outside its own binary.")
   endif()
   set(CPACK_RPM_PACKAGE_ARCHITECTURE ${DAS_RPM_ARCH})
   set(CPACK_RPM_PACKAGE_LICENSE ISC)
-  set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
-  set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
+  set(CPACK_PACKAGE_RELOCATABLE OFF)
+  set(CPACK_RPM_PACKAGE_SUMMARY "Greet, read one integer, answer with it")
   set(CPACK_RPM_PACKAGE_URL ${CPACK_DAS_URL})
+  set(CPACK_RPM_USER_BINARY_SPECFILE ${PROJECT_SOURCE_DIR}/cmake/das.rpm.in)
+  set(CPACK_RPM_USER_FILELIST "%license ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/licenses/das/LICENSE")
   set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
   # A static das needs no run-time linker, though rpm's scan would say it does.
   if(DAS_STATIC)
@@ -124,6 +126,7 @@ set(CPACK_PACKAGE_VENDOR "The das developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "greet, read one integer, answer with it")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_OUTPUT_FILE_PREFIX ${DAS_PACKAGE_DIR})
+set(CPACK_DAS_RECORD ${DAS_PACKAGE_RECORD})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_SOURCE_GENERATOR "")
@@ -151,10 +154,14 @@ if(DAS_PACKAGE AND NOT CMAKE_CROSSCOMPILING)
   include(${PROJECT_SOURCE_DIR}/cmake/need.cmake)
   das_need(DAS_BUILDAH PROGRAM buildah PACKAGE buildah FOR "The container image")
   find_program(DAS_TAR NAMES gtar tar REQUIRED)
+  # A package build's configuration starts with no package noted as made; every build of it makes
+  # the same packages again, which each note.
+  file(REMOVE_RECURSE ${DAS_PACKAGE_RECORD})
+  file(MAKE_DIRECTORY ${DAS_PACKAGE_RECORD})
   add_custom_target(das_image ALL
     COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DEPOCH=${DAS_RELEASE_EPOCH}
       -DPACKAGES=${DAS_PACKAGE_DIR} -DWORK=${PROJECT_BINARY_DIR}/image -DBUILDAH=${DAS_BUILDAH}
-      -DTAR=${DAS_TAR} -DSOURCE=${CPACK_DAS_URL} -DBUILT_FROM=${PROJECT_BINARY_DIR}/musl/built-from-${das_other_config}.cmake|${PROJECT_BINARY_DIR}/arm64-musl/built-from-${das_other_config}.cmake -DDESCRIPTION=${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+      -DTAR=${DAS_TAR} -DSOURCE=${CPACK_DAS_URL} -DRECORD=${DAS_PACKAGE_RECORD} -DBUILT_FROM=${PROJECT_BINARY_DIR}/musl/built-from-${das_other_config}.cmake|${PROJECT_BINARY_DIR}/arm64-musl/built-from-${das_other_config}.cmake -DDESCRIPTION=${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
       -P ${PROJECT_SOURCE_DIR}/cmake/image.cmake
     VERBATIM)
   add_dependencies(das_image das_musl das_arm64-musl)
