@@ -383,8 +383,9 @@ protected:
         pid = start_on_terminal(das_then_next_reader(raw, output), terminal, raw);
         ASSERT_GT(pid, 0);
         // A raw terminal does not turn a line feed into a carriage return and a line feed.
-        if (output.empty())
+        if (output.empty()) {
             EXPECT_TRUE(Shows(read_screen(terminal, "\n"), raw ? "Hello, world!\n" : "Hello, world!\r\n"));
+        }
     }
     void TearDown() override
     {
