@@ -85,9 +85,8 @@ void make_pair(int pair[2], int socket_type = 0);
 std::vector<char*> pointers(std::vector<std::string>& strings);
 
 // Waits until the process `pid` is seen asleep in the kernel, steadily, as one waiting for input or
-// output is; returns false if it is not within a few seconds. Where the system cannot tell (no
-// /proc), it waits a moment and returns true.
-bool wait_until_asleep(int pid);
+// output is, or a few seconds have passed. Where the system cannot tell (no /proc), it waits a moment.
+void wait_until_asleep(int pid);
 
 inline Outcome run_das(std::string input)
 {
