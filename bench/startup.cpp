@@ -243,7 +243,8 @@ int main(int argc, char** argv)
         left_out("das (musl) / das (glibc), above a bare exec", no_bare);
         left_out("das (musl) / bare exec and exit", no_bare);
     }
-    std::printf("\n(peak RSS: VmHWM of each program at its exit, from one traced run)\n");
+    if (have_peaks)
+        std::printf("\n(peak RSS: VmHWM of each program at its exit, from one traced run)\n");
     std::printf("\n1 MiB of blank lines through a pipe before the number: %.3f s, CPU %.3f s, peak RSS %s\n",
                 blanks.wall_s, blanks.cpu_us / 1e6, kib(blanks.peak_rss_kib).c_str());
 }
