@@ -4,8 +4,9 @@
 #                 URL <das's home> BUILT_FROM <what cmake/built-from.cmake wrote, for each das inside>...)
 #
 # It names das, with the package's SHA-256, each library whose code a das in the package carries,
-# with its version, licence and the source package of its code, and the toolchain that built it. Nothing in it varies but with its inputs: its one time is EPOCH, and its serial number
-# is derived from the package's checksum.
+# with its version, licence and the source package of its code, and the toolchain that built it.
+# Nothing in it varies but with its inputs: its one time is EPOCH, and its serial number is derived
+# from the package's checksum.
 include_guard(GLOBAL)
 
 # $1 as a JSON string, quotes included.
