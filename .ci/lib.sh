@@ -11,7 +11,8 @@ install_missing() {
                  g++-mingw-w64-x86-64-posix wine wine64 musl-tools musl-dev lintian qemu-user zip \
                  g++-aarch64-linux-gnu musl-dev:arm64 g++-arm-linux-gnueabihf musl-dev:armhf \
                  g++-riscv64-linux-gnu rpm rpmlint dnf buildah podman skopeo umoci jq \
-                 python3-jsonschema; do
+                 python3-jsonschema gpg gpgv sqv minisign pacman-package-manager makepkg libarchive-tools \
+                 reprotest disorderfs faketime locales-all; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
   done
   # npm may come with a Node.js that is not Debian's: Debian's npm only where there is none.
@@ -140,4 +141,38 @@ make_packages() {
     shown "cmake --workflow --preset package"
     packages_made=true
   fi
+}
+
+# What the signing of a release adds beside the packages, which SHA256SUMS does not list.
+signatures='\.(asc|minisig)$|^das-release(-key\.asc|\.pub)$'
+
+# Runs the script $2 (with the arguments after it) as the unprivileged user nobody, whose home is $1.
+as_nobody() {
+  local home=$1 script=$2; shift 2
+  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$home" /bin/bash -euc "$script" - "$@"
+}
+
+# The release, signed once in a run of .ci/run as the releases page shows, by a releaser of its own
+# (nobody, with keys made for this run alone, in $release/home): in a copy of the source at
+# $release/source, whose build/package holds the packages, their signatures and the AUR's files.
+release_signed=false
+sign_release() {
+  if $release_signed; then return; fi
+  make_packages
+  release=$scratch/release
+  mkdir -p "$release/home" "$release/source/build/package"
+  copy_source "$release/source"
+  cp -r "$packages" "$release/source/build/package/"
+  chown -R nobody:nogroup "$release"
+  chmod 700 "$release/home"
+  chmod 755 "$scratch" "$release"
+  as_nobody "$release/home" '
+    gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+    mkdir -m 700 "$HOME/.minisign"
+    minisign -G -W -p "$HOME/.minisign/minisign.pub" -s "$HOME/.minisign/minisign.key" >/dev/null
+    cd "$1"
+    top=$1 shown "cmake -D OPENPGP_KEY=das@example.org -P cmake/sign.cmake" >"$HOME/sign.log" 2>&1 ||
+      { cat "$HOME/sign.log"; exit 1; }
+    grep -v "^gpg: " "$HOME/sign.log"' "$release/source"
+  release_signed=true
 }

@@ -60,6 +60,8 @@ elseif(DAS_PACKAGE AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT DAS_LIBC)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The das developers <das@example.org>")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  # dpkg-deb writes the .deb again, the same whatever the umask and file system of the build.
+  list(PREPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb.cmake)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "das writes the greeting \"Hello, world!\" to standard output, reads one signed
 decimal integer from standard input, and answers \"das\" and that number.
 It has a defined answer for every input, reports every read or write failure
@@ -158,6 +160,15 @@ if(DAS_PACKAGE AND NOT CMAKE_CROSSCOMPILING)
   # the same packages again, which each note.
   file(REMOVE_RECURSE ${DAS_PACKAGE_RECORD})
   file(MAKE_DIRECTORY ${DAS_PACKAGE_RECORD})
+  # The source tarball, from the source tree as it is now.
+  find_program(DAS_GIT git)
+  find_program(DAS_GZIP gzip REQUIRED)
+  add_custom_target(das_source ALL
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DOUT=${DAS_PACKAGE_DIR}/das-${PROJECT_VERSION}.tar.gz
+      -DVERSION=${PROJECT_VERSION} -DEPOCH=${DAS_RELEASE_EPOCH} -DTAR=${DAS_TAR} -DGZIP=${DAS_GZIP} -DGIT=${DAS_GIT}
+      -DCOMMIT_OUT=${PROJECT_BINARY_DIR}/source-commit -DRECORD=${DAS_PACKAGE_RECORD}
+      -P ${PROJECT_SOURCE_DIR}/cmake/source.cmake
+    VERBATIM)
   add_custom_target(das_image ALL
     COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DEPOCH=${DAS_RELEASE_EPOCH}
       -DPACKAGES=${DAS_PACKAGE_DIR} -DWORK=${PROJECT_BINARY_DIR}/image -DBUILDAH=${DAS_BUILDAH}
@@ -165,6 +176,23 @@ if(DAS_PACKAGE AND NOT CMAKE_CROSSCOMPILING)
       -P ${PROJECT_SOURCE_DIR}/cmake/image.cmake
     VERBATIM)
   add_dependencies(das_image das_musl das_arm64-musl)
+  # The provenance names what every build read, and the programs that packaged them.
+  set(CPACK_DAS_OTHER_BUILDS ${das_build_names})
+  list(REMOVE_ITEM CPACK_DAS_OTHER_BUILDS native)
+  list(TRANSFORM CPACK_DAS_OTHER_BUILDS PREPEND ${PROJECT_BINARY_DIR}/)
+  if(NOT multi_config)
+    set(CPACK_DAS_OTHER_CONFIG Release)
+  endif()
+  set(CPACK_DAS_SOURCE_COMMIT ${PROJECT_BINARY_DIR}/source-commit)
+  set(CPACK_DAS_TOOLS ${DAS_TAR} ${DAS_GZIP} ${DAS_BUILDAH})
+  foreach(program dpkg-deb rpmbuild zip)
+    string(MAKE_C_IDENTIFIER "DAS_${program}" variable)
+    string(TOUPPER ${variable} variable)
+    find_program(${variable} ${program})
+    if(${variable})
+      list(APPEND CPACK_DAS_TOOLS ${${variable}})
+    endif()
+  endforeach()
   # This build's package is made last, after the other builds have made theirs.
   list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/checksums.cmake)
 endif()

@@ -1,0 +1,85 @@
+# Stage distcheck: the source tarball holds every file that a build, its tests and its packages
+# need, and builds, tests, installs and packages from itself to the same bytes as the tree does:
+# unpacked at another path, one with a letter outside ASCII in it (rpmbuild takes no blank), with no
+# .git above it, its files dated otherwise, and built by an unprivileged user under umask 002.
+make_packages
+cmake --workflow --preset release >/dev/null
+cmake --preset dynamic >/dev/null
+cmake --build --preset dynamic >/dev/null
+version=$(version)
+tarball=$packages/das-$version.tar.gz
+
+# Every file git tracks but CI's own, and nothing else but the commit of a clean checkout; root's,
+# in name order.
+listing=$(tar -tzf "$tarball")
+if grep -v "^das-$version/" <<<"$listing"; then echo "$tarball: a member above is outside das-$version/"; exit 1; fi
+listing=$(sed "s|^das-$version/||" <<<"$listing")
+if [ -z "$(git status --porcelain --untracked-files=all)" ]; then
+  test "$(tar -xOzf "$tarball" "das-$version/.commit")" = "$(git rev-parse HEAD)"
+  listing=$(grep -vx .commit <<<"$listing")
+fi
+forgot=$(comm -23 <(git ls-files | grep -Ev '^(\.ci/|\.gitignore$)' | LC_ALL=C sort) <(LC_ALL=C sort <<<"$listing"))
+if [ -n "$forgot" ]; then echo "the source tarball forgot:" $forgot; exit 1; fi
+extra=$(comm -13 <(git ls-files | LC_ALL=C sort) <(LC_ALL=C sort <<<"$listing"))
+if [ -n "$extra" ]; then echo "the source tarball holds files that git does not:" $extra; exit 1; fi
+released=$(TZ=UTC0 date -d "$(sed -n 's/^ -- .*>  //p' docs/changelog | head -n 1)" '+%Y-%m-%d %H:%M')
+if TZ=UTC0 tar --numeric-owner -tvzf "$tarball" | grep -Ev "^-rw[-x]r-[-x]r-[-x] 0/0 .* $released "; then
+  echo "$tarball: a member above is not a file of root's, dated the release"; exit 1
+fi
+diff <(tar -tzf "$tarball") <(tar -tzf "$tarball" | LC_ALL=C sort)
+echo "$(basename "$tarball"): $(wc -l <<<"$listing") files, every one git tracks but .ci/ and .gitignore"
+
+again="$scratch/agaïn"
+mkdir "$again"
+tar -xzf "$tarball" -C "$again"
+source="$again/das-$version"
+directory=$source
+while [ "$directory" != / ]; do
+  [ ! -e "$directory/.git" ] || { echo "$directory/.git: the tarball is to be built with no .git above it"; exit 1; }
+  directory=$(dirname "$directory")
+done
+cp "$packages/SHA256SUMS" "$source/"
+find "$again" -exec touch -h -d '2001-02-03 04:05:06' {} +
+chown -R nobody:nogroup "$again"
+chmod 755 "$scratch"
+# The README's two commands; an install into a scratch DESTDIR; the rebuild of the releases page,
+# which compares the SHA256SUMS; and the programs, before they were stripped.
+setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$again" top="$source" \
+  /bin/bash -euc 'umask 002; cd "$1"
+    shown "cmake --workflow --preset release && build/release/das" </dev/null >release.log || { cat release.log; exit 1; }
+    tail -n 2 release.log; echo
+    shown "cmake --workflow --preset test" >test.log 2>&1 || { cat test.log; exit 1; }
+    tail -n 3 test.log
+    DESTDIR="$2" cmake --install build/release >/dev/null
+    shown "cmake --workflow --preset package && diff SHA256SUMS build/package/packages/SHA256SUMS" >package.log 2>&1 ||
+      { cat package.log; exit 1; }
+    cmake --preset dynamic >/dev/null && cmake --build --preset dynamic >/dev/null' - "$source" "$again/destdir"
+diff <(cd "$again/destdir" && find . -type f | LC_ALL=C sort) \
+     <(printf '%s\n' ./usr/local/bin/das ./usr/local/share/doc/das/LICENSE ./usr/local/share/man/man1/das.1)
+test "$(echo 5 | "$again/destdir/usr/local/bin/das")" = "$(printf 'Hello, world!\ndas 5')"
+echo "installed into a DESTDIR: bin/das, its manual page and the licence, under /usr/local"
+
+# Every artefact, the packages and the programs in them before they were stripped.
+programs="build/release/das build/dynamic/das build/package/das"
+for program in build/package/*/das build/package/*/das.exe; do
+  [ ! -e "$program" ] || programs+=" $program"
+done
+diff <(ls -1 "$packages" | grep -Ev "$signatures") <(ls -1 "$source/$packages")
+differ=()
+for file in $programs $(ls -1 "$packages" | grep -Ev "$signatures" | sed "s|^|$packages/|"); do
+  cmp -s "$file" "$source/$file" || differ+=("$file")
+done
+if ((${#differ[@]})); then echo "built again from the tarball, these differ: ${differ[*]}"; exit 1; fi
+# Built by nobody, every entry of every archive is root's, and a tarball holds files only.
+for tgz in "$source/$packages"/*.tar.gz; do
+  if tar --numeric-owner -tvzf "$tgz" | grep -Ev '^-[rwx-]{9} 0/0 '; then echo "$tgz: not root's"; exit 1; fi
+done
+for deb in "$source/$packages"/*.deb; do
+  if dpkg-deb --fsys-tarfile "$deb" | tar --numeric-owner -tv | grep -Ev '^[-d][rwx-]{9} 0/0 '; then
+    echo "$deb: not root's"; exit 1
+  fi
+  if ar tv "$deb" | grep -v '^rw-r--r-- 0/0 '; then echo "$deb: a member above is not 0644 and root's"; exit 1; fi
+done
+zip=$packages/das-$version-windows-x86_64.zip
+if zipinfo -v "$source/$zip" | grep 'UID/GID'; then echo "$zip: records an owner"; exit 1; fi
+echo "same bytes: $(cd "$packages" && sha256sum -- $(ls -1 | grep -Ev "$signatures") | tr '\n' ' ')"

@@ -1,0 +1,84 @@
+# Signs a release, from the top of the source tree, once the package build has made it:
+#
+#   cmake -D OPENPGP_KEY=<the releaser's key> [-D MINISIGN_KEY=<their secret key file>] -P cmake/sign.cmake
+#
+# with the releaser's own keys, which never enter the source or a package: an OpenPGP key of their
+# keyring and a minisign secret key, by default where minisign keeps it, ~/.minisign/minisign.key. Beside the packages
+# (PACKAGES, build/package/packages by default) it writes detached signatures, which change no
+# package: armoured OpenPGP ones of SHA256SUMS, the source tarball and the provenance (.asc), and
+# minisign ones of SHA256SUMS and the provenance (.minisig), and the two public keys
+# (das-release-key.asc, das-release.pub). It then writes the Arch Linux package's
+# PKGBUILD, for that tarball and that key, its .SRCINFO, which makepkg generates, and the public
+# key as keys/pgp/<fingerprint>.asc, under AUR (build/package/aur by default). gpg and minisign ask for the keys' passphrases as they do.
+cmake_minimum_required(VERSION 3.25)
+cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH top)
+if(NOT PACKAGES)
+  set(PACKAGES build/package/packages)
+endif()
+if(NOT AUR)
+  set(AUR build/package/aur)
+endif()
+foreach(variable PACKAGES AUR)
+  cmake_path(ABSOLUTE_PATH ${variable} BASE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} NORMALIZE)
+endforeach()
+if(NOT OPENPGP_KEY)
+  message(FATAL_ERROR "Name the releaser's OpenPGP key: cmake -D OPENPGP_KEY=<key> -P ${CMAKE_CURRENT_LIST_FILE}")
+endif()
+if(NOT MINISIGN_KEY)
+  set(MINISIGN_KEY $ENV{HOME}/.minisign/minisign.key)
+endif()
+find_program(gpg gpg REQUIRED)
+find_program(minisign minisign REQUIRED)
+find_program(makepkg makepkg REQUIRED)
+
+file(STRINGS ${top}/CMakeLists.txt project REGEX "^project\\(das " LIMIT_COUNT 1)
+if(NOT project MATCHES "VERSION ([0-9.]+) DESCRIPTION \"([^\"]*)\"")
+  message(FATAL_ERROR "${top}/CMakeLists.txt: no version and description in project()")
+endif()
+set(VERSION ${CMAKE_MATCH_1})
+set(DESCRIPTION ${CMAKE_MATCH_2})
+set(tarball das-${VERSION}.tar.gz)
+set(provenance das-${VERSION}.intoto.jsonl)
+foreach(file SHA256SUMS ${tarball} ${provenance})
+  if(NOT EXISTS ${PACKAGES}/${file})
+    message(FATAL_ERROR "${PACKAGES}/${file}: not there; make the release first (cmake --workflow --preset package)")
+  endif()
+endforeach()
+
+foreach(file SHA256SUMS ${tarball} ${provenance})
+  execute_process(COMMAND ${gpg} --local-user ${OPENPGP_KEY} --armor --detach-sign --yes
+      --output ${PACKAGES}/${file}.asc ${PACKAGES}/${file}
+    COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+foreach(file SHA256SUMS ${provenance})
+  execute_process(COMMAND ${minisign} -S -s ${MINISIGN_KEY} -m ${PACKAGES}/${file} -x ${PACKAGES}/${file}.minisig
+      -t "das ${VERSION}: ${file}"
+    COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+
+# The public keys, to publish with the release beside their fingerprint.
+execute_process(COMMAND ${gpg} --armor --export-options export-minimal --export ${OPENPGP_KEY}
+  OUTPUT_FILE ${PACKAGES}/das-release-key.asc COMMAND_ERROR_IS_FATAL ANY)
+file(REMOVE ${PACKAGES}/das-release.pub)
+execute_process(COMMAND ${minisign} -R -s ${MINISIGN_KEY} -p ${PACKAGES}/das-release.pub
+  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+
+# Arch Linux's makepkg checks the tarball against the signer's primary key, by its fingerprint.
+execute_process(COMMAND ${gpg} --with-colons --fingerprint ${OPENPGP_KEY}
+  OUTPUT_VARIABLE keys COMMAND_ERROR_IS_FATAL ANY)
+if(NOT "\n${keys}" MATCHES "\npub:[^\n]*\nfpr:::::::::([0-9A-F]+):")
+  message(FATAL_ERROR "${OPENPGP_KEY}: gpg shows no fingerprint for it")
+endif()
+set(FINGERPRINT ${CMAKE_MATCH_1})
+file(SHA256 ${PACKAGES}/${tarball} SHA256)
+file(STRINGS ${top}/cmake/package.cmake url REGEX "^set\\(CPACK_DAS_URL " LIMIT_COUNT 1)
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" URL "${url}")
+configure_file(${top}/cmake/PKGBUILD.in ${AUR}/PKGBUILD @ONLY)
+# Where the AUR keeps the keys its PKGBUILDs name, for packagers to import.
+configure_file(${PACKAGES}/das-release-key.asc ${AUR}/keys/pgp/${FINGERPRINT}.asc COPYONLY)
+execute_process(COMMAND ${makepkg} --printsrcinfo WORKING_DIRECTORY ${AUR}
+  OUTPUT_FILE ${AUR}/.SRCINFO COMMAND_ERROR_IS_FATAL ANY)
+file(READ ${PACKAGES}/das-release.pub minisign_public)
+string(REGEX REPLACE ".*\n([^\n]+)\n?$" "\\1" minisign_public "${minisign_public}")
+message(STATUS "Signed; publish with the release the OpenPGP key's fingerprint, ${FINGERPRINT}, \
+and the minisign public key, ${minisign_public}. The AUR's PKGBUILD and .SRCINFO are in ${AUR}.")
