@@ -14,10 +14,10 @@ tarball=$packages/das-$version.tar.gz
 listing=$(tar -tzf "$tarball")
 if grep -v "^das-$version/" <<<"$listing"; then echo "$tarball: a member above is outside das-$version/"; exit 1; fi
 listing=$(sed "s|^das-$version/||" <<<"$listing")
-if [ -z "$(git status --porcelain --untracked-files=all)" ]; then
-  test "$(tar -xOzf "$tarball" "das-$version/.commit")" = "$(git rev-parse HEAD)"
-  listing=$(grep -vx .commit <<<"$listing")
-fi
+commit=""
+if grep -qx .commit <<<"$listing"; then commit=$(tar -xOzf "$tarball" "das-$version/.commit"); fi
+if [ -z "$(git status --porcelain --untracked-files=all)" ]; then test "$commit" = "$(git rev-parse HEAD)"; fi
+listing=$(grep -vx .commit <<<"$listing")
 forgot=$(comm -23 <(git ls-files | grep -Ev '^(\.ci/|\.gitignore$)' | LC_ALL=C sort) <(LC_ALL=C sort <<<"$listing"))
 if [ -n "$forgot" ]; then echo "the source tarball forgot:" $forgot; exit 1; fi
 extra=$(comm -13 <(git ls-files | LC_ALL=C sort) <(LC_ALL=C sort <<<"$listing"))

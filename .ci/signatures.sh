@@ -37,7 +37,7 @@ flipped() { # the file $1 with its middle byte changed, as flipped/$1
   offset=$((size / 2))
   byte=$(od -An -tu1 -j "$offset" -N1 "$1" | tr -d ' ')
   printf "$(printf '\\%03o' $((byte ^ 1)))" | dd of="flipped/$1" bs=1 seek="$offset" conv=notrunc status=none
-  cmp -s "$1" "flipped/$1" && { echo "flipped/$1: unchanged"; exit 1; }
+  if cmp -s "$1" "flipped/$1"; then echo "flipped/$1: unchanged"; exit 1; fi
 }
 expected=(SHA256SUMS.asc SHA256SUMS.minisig "das-$version.tar.gz.asc" "das-$version.intoto.jsonl.asc"
           "das-$version.intoto.jsonl.minisig")
