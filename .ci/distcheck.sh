@@ -82,4 +82,5 @@ for deb in "$source/$packages"/*.deb; do
 done
 zip=$packages/das-$version-windows-x86_64.zip
 if zipinfo -v "$source/$zip" | grep 'UID/GID'; then echo "$zip: records an owner"; exit 1; fi
-echo "same bytes: $(cd "$packages" && sha256sum -- $(ls -1 | grep -Ev "$signatures") | tr '\n' ' ')"
+echo "same bytes: $(ls -1 "$packages" | grep -Evc "$signatures") files of the release, $(wc -w <<<"$programs") programs;" \
+  "SHA256SUMS $(sha256sum "$packages/SHA256SUMS" | cut -c1-64)"

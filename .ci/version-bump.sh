@@ -15,7 +15,7 @@ bumped() {
   mv changelog.new docs/changelog
   (umask 002 && cmake --workflow --preset package >/dev/null)
   cd build/package/packages
-  diff <(ls -1) <(sed "s/\([-_]\)$version\([-_]\)/\1$next\2/" "$3")
+  diff <(ls -1) <(sed "s/\([-_]\)$version\([-_.]\)/\1$next\2/" "$3")
   sha256sum --strict -c --quiet SHA256SUMS
   page=".TH DAS 1 2027-02-01 \"das $next\" \"User Commands\""
   dpkg-deb --fsys-tarfile "das_${next}_amd64.deb" | tar -xO ./usr/share/man/man1/das.1.gz | gzip -dc | grep -qxF "$page"
