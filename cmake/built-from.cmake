@@ -18,6 +18,8 @@
 #   toolchain binary package|its version|architecture|source|its version|what it did|path
 #             (a file of no package: its name|its version, if it says one|||||what it did|its path)
 cmake_minimum_required(VERSION 3.25)
+# What the tools say is read in C's locale, whatever the builder's.
+set(ENV{LC_ALL} C)
 if(NOT OS_RELEASE)
   set(OS_RELEASE /etc/os-release)
 endif()

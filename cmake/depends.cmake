@@ -3,7 +3,9 @@
 cmake_minimum_required(VERSION 3.25)
 file(GLOB_RECURSE das LIST_DIRECTORIES false ${CPACK_TEMPORARY_DIRECTORY}/das)
 list(FILTER das INCLUDE REGEX "/bin/das$")
-execute_process(COMMAND ${CPACK_DAS_READELF} --version-info --wide ${das} OUTPUT_VARIABLE versions COMMAND_ERROR_IS_FATAL ANY)
+# readelf's words follow the locale ("Nom:" in French): read in C's.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${CPACK_DAS_READELF} --version-info --wide ${das}
+  OUTPUT_VARIABLE versions COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "Name: GLIBC_[0-9.]+" versions "${versions}")
 set(newest "")
 foreach(version IN LISTS versions)
