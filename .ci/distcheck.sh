@@ -11,9 +11,10 @@ tarball=$packages/das-$version.tar.gz
 
 # Every file git tracks but CI's own, and nothing else but the commit of a clean checkout; root's,
 # in name order.
-listing=$(tar -tzf "$tarball")
-if grep -v "^das-$version/" <<<"$listing"; then echo "$tarball: a member above is outside das-$version/"; exit 1; fi
-listing=$(sed "s|^das-$version/||" <<<"$listing")
+members=$(tar -tzf "$tarball")
+if grep -v "^das-$version/" <<<"$members"; then echo "$tarball: a member above is outside das-$version/"; exit 1; fi
+LC_ALL=C sort -c <<<"$members"
+listing=$(sed "s|^das-$version/||" <<<"$members")
 commit=""
 if grep -qx .commit <<<"$listing"; then commit=$(tar -xOzf "$tarball" "das-$version/.commit"); fi
 if [ -z "$(git status --porcelain --untracked-files=all)" ]; then test "$commit" = "$(git rev-parse HEAD)"; fi
@@ -22,11 +23,10 @@ forgot=$(comm -23 <(git ls-files | grep -Ev '^(\.ci/|\.gitignore$)' | LC_ALL=C s
 if [ -n "$forgot" ]; then echo "the source tarball forgot:" $forgot; exit 1; fi
 extra=$(comm -13 <(git ls-files | LC_ALL=C sort) <(LC_ALL=C sort <<<"$listing"))
 if [ -n "$extra" ]; then echo "the source tarball holds files that git does not:" $extra; exit 1; fi
-released=$(TZ=UTC0 date -d "$(sed -n 's/^ -- .*>  //p' docs/changelog | head -n 1)" '+%Y-%m-%d %H:%M')
-if TZ=UTC0 tar --numeric-owner -tvzf "$tarball" | grep -Ev "^-rw[-x]r-[-x]r-[-x] 0/0 .* $released "; then
+date=$(TZ=UTC0 released '+%Y-%m-%d %H:%M')
+if TZ=UTC0 tar --numeric-owner -tvzf "$tarball" | grep -Ev "^-rw[-x]r-[-x]r-[-x] 0/0 .* $date "; then
   echo "$tarball: a member above is not a file of root's, dated the release"; exit 1
 fi
-diff <(tar -tzf "$tarball") <(tar -tzf "$tarball" | LC_ALL=C sort)
 echo "$(basename "$tarball"): $(wc -l <<<"$listing") files, every one git tracks but .ci/ and .gitignore"
 
 again="$scratch/agaïn"
@@ -64,9 +64,10 @@ programs="build/release/das build/dynamic/das build/package/das"
 for program in build/package/*/das build/package/*/das.exe; do
   [ ! -e "$program" ] || programs+=" $program"
 done
-diff <(ls -1 "$packages" | grep -Ev "$signatures") <(ls -1 "$source/$packages")
+made=$(release_files)
+diff <(echo "$made") <(ls -1 "$source/$packages")
 differ=()
-for file in $programs $(ls -1 "$packages" | grep -Ev "$signatures" | sed "s|^|$packages/|"); do
+for file in $programs $(sed "s|^|$packages/|" <<<"$made"); do
   cmp -s "$file" "$source/$file" || differ+=("$file")
 done
 if ((${#differ[@]})); then echo "built again from the tarball, these differ: ${differ[*]}"; exit 1; fi
@@ -82,5 +83,5 @@ for deb in "$source/$packages"/*.deb; do
 done
 zip=$packages/das-$version-windows-x86_64.zip
 if zipinfo -v "$source/$zip" | grep 'UID/GID'; then echo "$zip: records an owner"; exit 1; fi
-echo "same bytes: $(ls -1 "$packages" | grep -Evc "$signatures") files of the release, $(wc -w <<<"$programs") programs;" \
+echo "same bytes: $(wc -l <<<"$made") files of the release, $(wc -w <<<"$programs") programs;" \
   "SHA256SUMS $(sha256sum "$packages/SHA256SUMS" | cut -c1-64)"

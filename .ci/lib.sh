@@ -143,8 +143,12 @@ make_packages() {
   fi
 }
 
-# What the signing of a release adds beside the packages, which SHA256SUMS does not list.
-signatures='\.(asc|minisig)$|^das-release(-key\.asc|\.pub)$'
+# The files that the package build made in the directory $1 (the packages, unless given), a name
+# each: all that lies there but what the signing of a release adds, which SHA256SUMS does not list.
+release_files() { ls -1 "${1:-$packages}" | grep -Ev '\.(asc|minisig)$|^das-release(-key\.asc|\.pub)$'; }
+
+# The time of the release, the newest entry's of docs/changelog, in date's format $1.
+released() { date -d "$(sed -n 's/^ -- .*>  //p' docs/changelog | head -n 1)" "$1"; }
 
 # Runs the script $2 (with the arguments after it) as the unprivileged user nobody, whose home is $1.
 as_nobody() {

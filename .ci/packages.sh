@@ -98,7 +98,8 @@ echo "image: $(skopeo inspect "$image" | jq -r .Digest) for linux/amd64 and linu
 
 echo "packages: $(cd "$packages" && ls -1 | tr '\n' ' ')"
 # SHA256SUMS lists every package beside it (but the signatures of a release), and each one's sum is right.
-diff <(cd "$packages" && ls -1 | grep -vx SHA256SUMS | grep -Ev "$signatures") <(cut -c67- "$packages/SHA256SUMS")
+lists_every_package() { diff <(release_files | grep -vx SHA256SUMS) <(cut -c67- "$packages/SHA256SUMS"); }
+lists_every_package
 (cd "$packages" && sha256sum --strict -c SHA256SUMS)
 # The pages name the packages of this version.
 for page in $(doc_pages); do
@@ -111,5 +112,5 @@ stray=$packages/das_${version}_stray.deb
 touch "$stray"
 cpack --preset package >/dev/null
 rm "$stray"
-diff <(cd "$packages" && ls -1 | grep -vx SHA256SUMS | grep -Ev "$signatures") <(cut -c67- "$packages/SHA256SUMS")
+lists_every_package
 echo "SHA256SUMS: what the build made, and nothing else beside it"

@@ -14,7 +14,7 @@ diff <(jq -r '.subject[] | .digest.sha256 + "  " + .name' "$provenance") \
 grep -q "  das-$version\.intoto\.jsonl\$" "$packages/SHA256SUMS"
 
 definition=$(jq -c .predicate.buildDefinition "$provenance")
-epoch=$(date -d "$(sed -n 's/^ -- .*>  //p' docs/changelog | head -n 1)" +%s)
+epoch=$(released +%s)
 test "$(jq -r '.externalParameters | [.source, .preset, .SOURCE_DATE_EPOCH] | join(" ")' <<<"$definition")" = \
   "das-$version.tar.gz package $epoch"
 # The page the build type names has the section it points to.
@@ -29,12 +29,12 @@ fi
 # Every Debian package it names is this machine's at that version, and where the package lists give
 # the digest of its .deb, it is that one.
 count=0
-while read -r name version architecture digest; do
-  dpkg-query -W -f '${Version}\n' "$name:$architecture" 2>/dev/null | grep -qxF "$version" ||
-    { echo "$provenance: $name $version ($architecture) is not this machine's"; exit 1; }
+while read -r name package_version architecture digest; do
+  dpkg-query -W -f '${Version}\n' "$name:$architecture" 2>/dev/null | grep -qxF "$package_version" ||
+    { echo "$provenance: $name $package_version ($architecture) is not this machine's"; exit 1; }
   if [ "$digest" != none ]; then
-    apt-cache show "$name:$architecture=$version" | grep -qx "SHA256: $digest" ||
-      { echo "$provenance: $name $version ($architecture): not the digest of its .deb"; exit 1; }
+    apt-cache show "$name:$architecture=$package_version" | grep -qx "SHA256: $digest" ||
+      { echo "$provenance: $name $package_version ($architecture): not the digest of its .deb"; exit 1; }
   fi
   count=$((count + 1))
 done < <(jq -r '.resolvedDependencies[] | select(.uri | startswith("pkg:deb/")) |

@@ -22,11 +22,11 @@ cp "$signed"/* "$downloads/"
 # Every signature, by every verifier that reads its kind; then each refuses the signed file with
 # its middle byte changed.
 cd "$downloads"
-verify() { # $1: the signature, $2: the file it signs
+verifies() { # whether the verifier $1 takes $2 for a signature of the file $3
   case $1 in
-    *.asc) gpgv --quiet --keyring ./das-release-key.gpg "$1" "$2" 2>/dev/null &&
-             sqv --keyring das-release-key.asc "$1" "$2" >/dev/null 2>&1 && echo gpgv sqv ;;
-    *.minisig) minisign -V -q -p das-release.pub -x "$1" -m "$2" && echo minisign ;;
+    gpgv) gpgv --quiet --keyring ./das-release-key.gpg "$2" "$3" 2>/dev/null ;;
+    sqv) sqv --keyring das-release-key.asc "$2" "$3" >/dev/null 2>&1 ;;
+    minisign) minisign -V -q -p das-release.pub -x "$2" -m "$3" 2>/dev/null ;;
   esac
 }
 flipped() { # the file $1 with its middle byte changed, as flipped/$1
@@ -44,22 +44,23 @@ expected=(SHA256SUMS.asc SHA256SUMS.minisig "das-$version.tar.gz.asc" "das-$vers
 diff <(ls -1 | grep -E '\.(asc|minisig)$' | grep -vx das-release-key.asc) <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 for signature in "${expected[@]}"; do
   file=${signature%.*}
-  verifiers=$(verify "$signature" "$file") || { echo "$signature: does not verify $file"; exit 1; }
+  case $signature in
+    *.asc) verifiers="gpgv sqv" ;;
+    *.minisig) verifiers=minisign ;;
+  esac
   flipped "$file"
   for verifier in $verifiers; do
-    case $verifier in
-      gpgv) ! gpgv --quiet --keyring ./das-release-key.gpg "$signature" "flipped/$file" 2>/dev/null ;;
-      sqv) ! sqv --keyring das-release-key.asc "$signature" "flipped/$file" >/dev/null 2>&1 ;;
-      minisign) ! minisign -V -q -p das-release.pub -x "$signature" -m "flipped/$file" 2>/dev/null ;;
-    esac || { echo "$verifier took flipped/$file for $signature's"; exit 1; }
+    verifies "$verifier" "$signature" "$file" || { echo "$verifier: $signature does not verify $file"; exit 1; }
+    if verifies "$verifier" "$signature" "flipped/$file"; then
+      echo "$verifier took flipped/$file for $signature's"; exit 1
+    fi
   done
   echo "$signature: verified by $verifiers; each refuses $file with a byte changed"
 done
 cd "$top"
 # Signing changed no package, and no secret key is in the release, the source or a package.
 (cd "$signed" && sha256sum --quiet --strict -c SHA256SUMS)
-diff <(cd "$packages" && sha256sum -- $(ls -1 | grep -Ev "$signatures")) \
-     <(cd "$signed" && sha256sum -- $(ls -1 | grep -Ev "$signatures"))
+diff <(cd "$packages" && sha256sum -- $(release_files .)) <(cd "$signed" && sha256sum -- $(release_files .))
 secret=(-e 'BEGIN PGP PRIVATE[ ]KEY' -e 'minisign encrypted secret[ ]key')
 if grep -rl "${secret[@]}" "$signed" "$release/source/build/package/aur" || git ls-files -z | xargs -0 grep -l "${secret[@]}"; then
   echo "a secret key above"; exit 1

@@ -19,9 +19,11 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
 endforeach()
 list(REMOVE_DUPLICATES names)
 
+# Each one's SHA-256, read once for the provenance and SHA256SUMS alike.
 set(subjects "")
 foreach(name IN LISTS names)
-  list(APPEND subjects ${path_${name}})
+  file(SHA256 ${path_${name}} sum_${name})
+  list(APPEND subjects "${name}=${sum_${name}}")
 endforeach()
 # What each build of das read, this one's and the others', which are built in this configuration
 # where the generator makes several, else as releases.
@@ -34,16 +36,15 @@ foreach(build IN LISTS CPACK_DAS_OTHER_BUILDS)
   list(APPEND built_from ${build}/built-from-${config}.cmake)
 endforeach()
 set(provenance das-${CPACK_PACKAGE_VERSION}.intoto.jsonl)
-set(path_${provenance} ${CPACK_OUTPUT_FILE_PREFIX}/${provenance})
-das_provenance(OUTPUT ${path_${provenance}} SUBJECTS ${subjects}
-  SOURCE ${CPACK_OUTPUT_FILE_PREFIX}/das-${CPACK_PACKAGE_VERSION}.tar.gz COMMIT ${CPACK_DAS_SOURCE_COMMIT}
+das_provenance(OUTPUT ${CPACK_OUTPUT_FILE_PREFIX}/${provenance} SUBJECTS ${subjects}
+  SOURCE das-${CPACK_PACKAGE_VERSION}.tar.gz COMMIT ${CPACK_DAS_SOURCE_COMMIT}
   EPOCH $ENV{SOURCE_DATE_EPOCH} URL ${CPACK_DAS_URL} BUILT_FROM ${built_from} TOOLS ${CPACK_DAS_TOOLS})
+file(SHA256 ${CPACK_OUTPUT_FILE_PREFIX}/${provenance} sum_${provenance})
 list(APPEND names ${provenance})
 
 list(SORT names)
 set(sums "")
 foreach(name IN LISTS names)
-  file(SHA256 ${path_${name}} sum)
-  string(APPEND sums "${sum}  ${name}\n")
+  string(APPEND sums "${sum_${name}}  ${name}\n")
 endforeach()
 file(WRITE ${CPACK_OUTPUT_FILE_PREFIX}/SHA256SUMS "${sums}")

@@ -35,7 +35,7 @@ foreach(deb IN LISTS CPACK_PACKAGE_FILES)
   file(WRITE ${root}/DEBIAN/control "${control}")
 
   execute_process(COMMAND ${chmod} -R u=rwX,go=rX ${root} COMMAND_ERROR_IS_FATAL ANY)
-  file(GLOB_RECURSE entries LIST_DIRECTORIES true ${root}/*)
+  list(TRANSFORM entries PREPEND ${root}/)
   execute_process(COMMAND ${touch} -h -d @$ENV{SOURCE_DATE_EPOCH} -- ${root} ${entries} COMMAND_ERROR_IS_FATAL ANY)
   file(REMOVE ${deb})
   execute_process(COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=$ENV{SOURCE_DATE_EPOCH}

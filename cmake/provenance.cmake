@@ -1,9 +1,9 @@
 # das_provenance(): writes the build's provenance, an in-toto statement (v1) with a SLSA provenance
 # (v1) predicate, on one line, as das-<version>.intoto.jsonl.
 #
-#   das_provenance(OUTPUT <file> SUBJECTS <artefact>... SOURCE <tarball> COMMIT <file that names it,
-#                  or is empty> EPOCH <seconds> URL <das's home> BUILT_FROM <built-from file>...
-#                  TOOLS <program>...)
+#   das_provenance(OUTPUT <file> SUBJECTS <artefact's name>=<its SHA-256>... SOURCE <the source
+#                  tarball's name, one of the subjects> COMMIT <file that names it, or is empty>
+#                  EPOCH <seconds> URL <das's home> BUILT_FROM <built-from file>... TOOLS <program>...)
 #
 # Its subjects are the artefacts, each by name and SHA-256. The build is defined by the build type
 # (a page of das's documentation), the preset, the source tarball's digest and, where the tarball
@@ -21,10 +21,11 @@ function(das_provenance)
 
   set(subjects "")
   foreach(subject IN LISTS arg_SUBJECTS)
-    cmake_path(GET subject FILENAME name)
-    file(SHA256 ${subject} sum)
+    string(REGEX MATCH "^(.*)=([0-9a-f]+)$" subject "${subject}")
+    set(name ${CMAKE_MATCH_1})
+    set(sum_${name} ${CMAKE_MATCH_2})
     das_json(name_json "${name}")
-    list(APPEND subjects "{\"name\":${name_json},\"digest\":{\"sha256\":\"${sum}\"}}")
+    list(APPEND subjects "{\"name\":${name_json},\"digest\":{\"sha256\":\"${sum_${name}}\"}}")
   endforeach()
   list(SORT subjects)
   list(JOIN subjects "," subjects)
@@ -86,10 +87,11 @@ function(das_provenance)
   endif()
 
   set(dependencies "")
-  file(SHA256 ${arg_SOURCE} sum)
-  cmake_path(GET arg_SOURCE FILENAME source_name)
-  das_json(tarball_json "${source_name}")
-  list(APPEND dependencies "{\"name\":${tarball_json},\"uri\":\"${arg_URL}/releases/${source_name}\",\"digest\":{\"sha256\":\"${sum}\"}}")
+  if(NOT DEFINED sum_${arg_SOURCE})
+    message(FATAL_ERROR "${arg_SOURCE}: the source tarball is not among the subjects")
+  endif()
+  das_json(tarball_json "${arg_SOURCE}")
+  list(APPEND dependencies "{\"name\":${tarball_json},\"uri\":\"${arg_URL}/releases/${arg_SOURCE}\",\"digest\":{\"sha256\":\"${sum_${arg_SOURCE}}\"}}")
   file(STRINGS ${arg_COMMIT} commit LIMIT_COUNT 1)
   if(commit)
     list(APPEND dependencies "{\"uri\":\"git+${arg_URL}\",\"digest\":{\"gitCommit\":\"${commit}\"}}")

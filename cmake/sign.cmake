@@ -3,13 +3,14 @@
 #   cmake -D OPENPGP_KEY=<the releaser's key> [-D MINISIGN_KEY=<their secret key file>] -P cmake/sign.cmake
 #
 # with the releaser's own keys, which never enter the source or a package: an OpenPGP key of their
-# keyring and a minisign secret key, by default where minisign keeps it, ~/.minisign/minisign.key. Beside the packages
-# (PACKAGES, build/package/packages by default) it writes detached signatures, which change no
-# package: armoured OpenPGP ones of SHA256SUMS, the source tarball and the provenance (.asc), and
-# minisign ones of SHA256SUMS and the provenance (.minisig), and the two public keys
-# (das-release-key.asc, das-release.pub). It then writes the Arch Linux package's
+# keyring and a minisign secret key, by default where minisign keeps it, ~/.minisign/minisign.key.
+# Beside the packages (PACKAGES, build/package/packages by default) it writes detached signatures,
+# which change no package: armoured OpenPGP ones of SHA256SUMS, the source tarball and the
+# provenance (.asc), and minisign ones of SHA256SUMS and the provenance (.minisig), and the two
+# public keys (das-release-key.asc, das-release.pub). It then writes the Arch Linux package's
 # PKGBUILD, for that tarball and that key, its .SRCINFO, which makepkg generates, and the public
-# key as keys/pgp/<fingerprint>.asc, under AUR (build/package/aur by default). gpg and minisign ask for the keys' passphrases as they do.
+# key as keys/pgp/<fingerprint>.asc, under AUR (build/package/aur by default). gpg and minisign
+# ask for the keys' passphrases as they do.
 cmake_minimum_required(VERSION 3.25)
 cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH top)
 if(NOT PACKAGES)
