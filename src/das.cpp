@@ -99,20 +99,24 @@ int main()
         return write_error(errno); // with nobody to greet there is no dialogue: the input stays unread
 
     // What das leaves unread belongs to the next reader: input it cannot seek back in is read a byte
-    // at a time, and a file read ahead is handed back. A message cannot be left in part, and a
-    // byte-sized read would throw away the rest of it, so messages are read whole, as large as a
-    // UDP datagram can be; a longer one is an error, never a number taken from its first part.
-    // The end of a message ends a number as a line end would: a datagram socket has no end of
-    // input, and the next message may be long in coming. A message of no bytes cannot be told
-    // from the end of the input, and ends it.
+    // at a time, and a file read ahead is handed back. Two kinds of input come in pieces that a read
+    // takes whole or not at all, and they are read whole, as large as a UDP datagram can be: a
+    // message of a datagram or packet socket (a byte-sized read would throw away the rest of it; a
+    // longer one is an error, never a number taken from its first part), and a line typed at a
+    // terminal in line mode, however it was ended (Enter, Ctrl-D after some text, or the terminal's
+    // extra end-of-line characters): the rest of that line goes with the number, so the shell
+    // never runs it, and the next line stays unread. The end of such a piece ends a number as a
+    // line end would: a datagram socket has no end of input, and the next message or line may be
+    // long in coming. A message of no bytes cannot be told from the end of the input, and ends it.
     static char buffer[65536];
-    const std::size_t chunk = seekable || messages ? sizeof buffer : 1;
+    const bool pieces = messages || lines;
+    const std::size_t chunk = seekable || pieces ? sizeof buffer : 1;
     std::size_t filled = 0, used = 0;
-    bool in_message = false, ended = false;
+    bool in_piece = false, ended = false;
     int read_errno = 0;
     const auto next = [&]() -> int {
-        if (used == filled && in_message) {
-            in_message = false;
+        if (used == filled && in_piece) {
+            in_piece = false;
             return '\n';
         }
         while (used == filled && !ended) {
@@ -120,7 +124,7 @@ int main()
             if (n > 0) {
                 filled = static_cast<std::size_t>(n);
                 used = 0;
-                in_message = messages;
+                in_piece = pieces;
             } else if (n == 0 || !again(wait_for_input)) {
                 read_errno = n == 0 ? 0 : errno;
                 ended = true;
@@ -143,11 +147,7 @@ int main()
             magnitude = magnitude * 10 + (c - '0');
     const int number = static_cast<int>(negative ? -std::min(magnitude, cap) : std::min(magnitude, cap - 1));
 
-    if (lines) {
-        // The rest of the typed line goes with the number, so the shell never runs it as a command.
-        while (c != '\n' && c != EOF)
-            c = next();
-    } else if (seekable && c != EOF) {
+    if (seekable && c != EOF) {
         if (!hand_back(filled - used + 1)) // back to the character that ended the number
             read_errno = errno;
     }

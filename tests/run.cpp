@@ -235,6 +235,11 @@ std::vector<char*> pointers(std::vector<std::string>& strings)
     return result;
 }
 
+void end_group(int pid)
+{
+    kill(-pid, SIGKILL);
+}
+
 void wait_until_asleep(int pid)
 {
 #ifdef __linux__
@@ -249,6 +254,7 @@ void wait_until_asleep(int pid)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 #else
+    (void)pid;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 #endif
 }
@@ -308,7 +314,9 @@ Outcome run(const Launch& launch)
     auto envp = pointers(env_strings);
 
     const pid_t pid = check(fork(), "fork");
+    setpgid(pid, pid); // the child does so too: whichever comes first, the group is there before exec
     if (pid == 0) {
+        setpgid(0, 0);
         std::signal(SIGPIPE, launch.ignore_sigpipe ? SIG_IGN : SIG_DFL);
         dup2(in_fd, STDIN_FILENO);
         dup2(out_fd, STDOUT_FILENO);
@@ -366,8 +374,10 @@ Outcome run(const Launch& launch)
         } else {
             write_all(in_pair[1], launch.input);
         }
-        if (!launch.late)
+        if (!launch.late || launch.late_then_end) {
             close(in_pair[1]);
+            in_pair[1] = -1;
+        }
     }
     Outcome outcome;
     if (launch.stdout_full) {
@@ -384,6 +394,7 @@ Outcome run(const Launch& launch)
     int status;
     rusage usage;
     check(wait4(pid, &status, 0, &usage), "wait4");
+    end_group(pid);
     ended = true;
     if (taker.joinable()) {
         taker.join();

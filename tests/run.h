@@ -44,8 +44,9 @@ struct Launch {
     long long file_hole = 0;                     // a file's input follows a hole this long, where das starts
     bool nonblocking = false;                    // the input is non-blocking, as an event loop leaves it
     // The input is written only once das has greeted and is seen waiting for it, and its writer is
-    // kept open until das has ended, so that nothing but the input can wake das.
+    // kept open until das has ended (unless late_then_end), so that nothing but the input can wake das.
     bool late = false;
+    bool late_then_end = false;                  // with late: the writer closes once it has written
     const char* stdin_path = nullptr;            // or open this instead ("/" for a directory)
     const char* stdout_path = nullptr;           // or write standard output here ("/dev/full")
     bool close_stdin = false;
@@ -83,6 +84,10 @@ void make_pair(int pair[2], int socket_type = 0);
 
 // The null-terminated array of pointers that exec takes, into `strings`.
 std::vector<char*> pointers(std::vector<std::string>& strings);
+
+// Ends what is left of the process group that the test's process `pid` leads, once it has ended:
+// a das that a shell started, still running after a failed test, ends with its test.
+void end_group(int pid);
 
 // Waits until the process `pid` is seen asleep in the kernel, steadily, as one waiting for input or
 // output is, or a few seconds have passed. Where the system cannot tell (no /proc), it waits a moment.

@@ -56,7 +56,7 @@ void send(int fd, std::string_view bytes)
 }
 
 // Its exit status, once it has ended; a program still running ten seconds on is killed (a test that
-// failed halfway), and its status says so.
+// failed halfway), and its status says so. What it started and left running ends with it.
 int finish(pid_t pid)
 {
     int status;
@@ -69,6 +69,7 @@ int finish(pid_t pid)
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    end_group(pid);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -93,6 +94,7 @@ TEST_P(Coprocess, GreetingArrivesBeforeTheDriverWritesTheNumber)
     }
     const pid_t pid = fork();
     if (pid == 0) {
+        setpgid(0, 0);
         std::signal(SIGPIPE, SIG_DFL); // other tests leave it ignored in this process
         dup2(to_das[0], STDIN_FILENO);
         dup2(from_das[1], STDOUT_FILENO);
@@ -101,6 +103,7 @@ TEST_P(Coprocess, GreetingArrivesBeforeTheDriverWritesTheNumber)
         execv(argv[0], argv.data());
         _exit(127);
     }
+    setpgid(pid, pid);
     close(to_das[0]);
     close(from_das[1]);
 
@@ -158,6 +161,7 @@ TEST_P(SharedInput, WhatDasDoesNotReadStaysForTheNextReader)
 INSTANTIATE_TEST_SUITE_P(Streams, SharedInput, testing::Values(
     Shared{Launch::file, {"12 34 7abc"}, greeting + "das 12\n" + greeting + "das 34\n 7abc"},
     Shared{Launch::file, {"42"}, greeting + "das 42\n" + greeting + "das 0\n"},
+    Shared{Launch::file, {"abc"}, greeting + "das 0\n" + greeting + "das 0\nabc"},
     Shared{Launch::pipe, {"12\n34 rest"}, greeting + "das 12\n" + greeting + "das 34\nrest"},
     Shared{Launch::socket, {"12\n34 rest"}, greeting + "das 12\n" + greeting + "das 34\nrest"},
     Shared{Launch::file, {"1\n\nx y"}, greeting + "das 1\n" + greeting + "das 0\nx y"},
@@ -223,6 +227,15 @@ TEST(NonBlocking, DasWaitsForANumberThatArrivesLateAndLeavesTheFlagOn)
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.input_left_nonblocking);
     EXPECT_LT(r.cpu_seconds, 0.5);
+}
+
+// Once the input has said "not now", its end is still the end: das answers, and waits no more.
+TEST(NonBlocking, TheEndOfTheInputEndsANumberThatArrivedLate)
+{
+    const auto r = run({.input = "42", .nonblocking = true, .late = true, .late_then_end = true});
+    EXPECT_EQ(r.out, greeting + "das 42");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
 }
 
 TEST(NonBlocking, DasWaitsForAnOutputThatIsFullAtTheStart)
@@ -329,7 +342,13 @@ std::vector<std::string> das_then_next_reader(bool raw, const std::string& outpu
 
 // Starts a command on a new pseudo-terminal with echo off; raw, the terminal passes on each byte
 // as it comes, as a full-screen program sets it.
-pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool raw = false)
+// Its extra end-of-line characters, where given, also end a line.
+struct ExtraLineEnds {
+    cc_t eol = 0;
+    cc_t eol2 = 0;
+};
+
+pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool raw = false, ExtraLineEnds ends = {})
 {
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
     if (pid == 0) {
@@ -337,6 +356,12 @@ pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool ra
         termios mode;
         tcgetattr(STDIN_FILENO, &mode);
         mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        if (ends.eol)
+            mode.c_cc[VEOL] = ends.eol;
+#ifdef VEOL2
+        if (ends.eol2)
+            mode.c_cc[VEOL2] = ends.eol2;
+#endif
         if (raw || das_on_windows)
             cfmakeraw(&mode);
         tcsetattr(STDIN_FILENO, TCSANOW, &mode);
@@ -378,9 +403,9 @@ TEST(Terminal, InputFromAPipeIsReadAsAPipeWhenOnlyTheOutputIsATerminal)
 class NextReader : public testing::Test {
 protected:
     // With an output file, das's greeting and answer go there, and nothing is awaited on screen.
-    void start(bool raw, const std::string& output = "")
+    void start(bool raw, const std::string& output = "", ExtraLineEnds ends = {})
     {
-        pid = start_on_terminal(das_then_next_reader(raw, output), terminal, raw);
+        pid = start_on_terminal(das_then_next_reader(raw, output), terminal, raw, ends);
         ASSERT_GT(pid, 0);
         // A raw terminal does not turn a line feed into a carriage return and a line feed.
         if (output.empty()) {
@@ -398,14 +423,48 @@ protected:
     pid_t pid = -1;
 };
 
-TEST_F(NextReader, RestOfTheTypedLineNeverReachesIt)
+// However a typed line ends, das answers at its end, before anything else is typed; the rest of
+// that line goes with the number, and the line that follows is the next reader's, whether it was
+// typed at once or later.
+struct TypedLine {
+    const char* name;
+    std::string typed;      // before das answers
+    std::string then = "";  // once it has
+    ExtraLineEnds ends = {};
+};
+
+void PrintTo(const TypedLine& line, std::ostream* os)
 {
-    start(false);
-    send(terminal, "12 rm -rf ~" + enter);
+    *os << line.name;
+}
+
+class LineEnds : public NextReader, public testing::WithParamInterface<TypedLine> {};
+
+TEST_P(LineEnds, RestOfTheTypedLineNeverReachesIt)
+{
+    if (das_on_windows && std::string_view(GetParam().name) != "Enter")
+        GTEST_SKIP() << "Windows' console ends a line with Enter alone";
+#ifndef VEOL2
+    if (GetParam().ends.eol2)
+        GTEST_SKIP() << "this system's terminals have no second extra end-of-line character";
+#endif
+    std::string typed = GetParam().typed, then = GetParam().then;
+    for (auto* text : {&typed, &then})
+        if (!text->empty() && text->back() == '\n')
+            text->replace(text->size() - 1, 1, enter);
+    start(false, "", GetParam().ends);
+    send(terminal, typed);
     EXPECT_PRED_FORMAT2(testing::IsSubstring, "das 12", read_screen(terminal, "das 12"));
-    send(terminal, "typed later" + enter);
+    send(terminal, then);
     EXPECT_PRED_FORMAT2(testing::IsSubstring, "status=0 next=[typed later]", read_screen(terminal, "]"));
 }
+
+INSTANTIATE_TEST_SUITE_P(NextReader, LineEnds, testing::Values(
+    TypedLine{"Enter", "12 rm -rf ~\n", "typed later\n"},
+    TypedLine{"CtrlDAfterText", "12 rm -rf ~\x04", "typed later\n"},
+    TypedLine{"Eol", "12 rm -rf ~;typed later\n", "", {.eol = ';'}},
+    TypedLine{"Eol2", "12 rm -rf ~|typed later\n", "", {.eol2 = '|'}}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(NextReader, LinesTypedAheadStayForIt)
 {
