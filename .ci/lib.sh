@@ -5,7 +5,7 @@ install_missing() {
   # musl for other machines comes from Debian's architectures for them, beside the host's.
   local architecture package missing=()
   for architecture in arm64 armhf; do
-    dpkg --print-foreign-architectures | grep -qx $architecture || dpkg --add-architecture $architecture
+    dpkg --print-foreign-architectures | grep -x $architecture >/dev/null || dpkg --add-architecture $architecture
   done
   for package in cmake make ninja-build g++ clang libgtest-dev valgrind libc6-dev \
                  g++-mingw-w64-x86-64-posix wine wine64 musl-tools musl-dev lintian qemu-user zip \
@@ -13,7 +13,7 @@ install_missing() {
                  g++-riscv64-linux-gnu rpm rpmlint dnf buildah podman skopeo umoci jq \
                  python3-jsonschema gpg gpgv sqv minisign pacman-package-manager makepkg libarchive-tools \
                  reprotest disorderfs faketime locales-all; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep 'install ok installed' >/dev/null || missing+=("$package")
   done
   # npm may come with a Node.js that is not Debian's: Debian's npm only where there is none.
   command -v npm >/dev/null || missing+=(npm)
@@ -148,7 +148,7 @@ make_packages() {
 release_files() { ls -1 "${1:-$packages}" | grep -Ev '\.(asc|minisig)$|^das-release(-key\.asc|\.pub)$'; }
 
 # The time of the release, the newest entry's of docs/changelog, in date's format $1.
-released() { date -d "$(sed -n 's/^ -- .*>  //p' docs/changelog | head -n 1)" "$1"; }
+released() { date -d "$(sed -n 's/^ -- .*>  //p' docs/changelog | sed -n 1p)" "$1"; }
 
 # Runs the script $2 (with the arguments after it) as the unprivileged user nobody, whose home is $1.
 as_nobody() {

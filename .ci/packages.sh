@@ -51,13 +51,13 @@ done
 
 for rpm in "$packages"/das-"$version"-1.*.rpm; do
   # A static das asks for nothing but rpmlib's features; a dynamic one for the C library.
-  if rpm -qpR "$rpm" | grep -qv '^rpmlib('; then rpmlintrc=cmake/rpmlintrc; else rpmlintrc=cmake/rpmlintrc-static; fi
+  if rpm -qpR "$rpm" | grep -v '^rpmlib(' >/dev/null; then rpmlintrc=cmake/rpmlintrc; else rpmlintrc=cmake/rpmlintrc-static; fi
   rpmlint -r $rpmlintrc "$rpm"
   test "$(rpm -qp --queryformat '%{LICENSE} %{PACKAGER}' "$rpm")" = "ISC The das developers <das@example.org>"
   # Not relocatable, no Group tag, which RPM no longer uses (rpm shows an absent one as
   # Unspecified), and the licence marked as one.
   test "$(rpm -qp --queryformat '%{PREFIXES} %{GROUP}' "$rpm")" = "(none) Unspecified"
-  rpm -qpL "$rpm" | grep -qx /usr/share/licenses/das/LICENSE
+  rpm -qpL "$rpm" | grep -x /usr/share/licenses/das/LICENSE >/dev/null
   changelog=$(rpm -qp --changelog "$rpm")
   grep -q -- " - $version-1\$" <<<"${changelog%%$'\n'*}"
   diff <(rpm -qpl "$rpm") <(printf '%s\n' /usr/bin/das /usr/share/licenses/das /usr/share/licenses/das/LICENSE \

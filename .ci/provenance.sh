@@ -30,10 +30,10 @@ fi
 # the digest of its .deb, it is that one.
 count=0
 while read -r name package_version architecture digest; do
-  dpkg-query -W -f '${Version}\n' "$name:$architecture" 2>/dev/null | grep -qxF "$package_version" ||
+  dpkg-query -W -f '${Version}\n' "$name:$architecture" 2>/dev/null | grep -xF "$package_version" >/dev/null ||
     { echo "$provenance: $name $package_version ($architecture) is not this machine's"; exit 1; }
   if [ "$digest" != none ]; then
-    apt-cache show "$name:$architecture=$package_version" | grep -qx "SHA256: $digest" ||
+    apt-cache show "$name:$architecture=$package_version" | grep -x "SHA256: $digest" >/dev/null ||
       { echo "$provenance: $name $package_version ($architecture): not the digest of its .deb"; exit 1; }
   fi
   count=$((count + 1))

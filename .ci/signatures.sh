@@ -5,7 +5,7 @@
 sign_release
 version=$(version)
 signed=$release/source/$packages
-fingerprint=$(as_nobody "$release/home" 'gpg --with-colons --fingerprint das@example.org' | sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p' | head -n 1)
+fingerprint=$(as_nobody "$release/home" 'gpg --with-colons --fingerprint das@example.org' | sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p' | sed -n 1p)
 # The downloads, checked by a user who has none of the releaser's keys, as the page shows.
 downloads=$scratch/downloads
 mkdir -p "$downloads/gnupg"

@@ -18,8 +18,8 @@ bumped() {
   diff <(ls -1) <(sed "s/\([-_]\)$version\([-_.]\)/\1$next\2/" "$3")
   sha256sum --strict -c --quiet SHA256SUMS
   page=".TH DAS 1 2027-02-01 \"das $next\" \"User Commands\""
-  dpkg-deb --fsys-tarfile "das_${next}_amd64.deb" | tar -xO ./usr/share/man/man1/das.1.gz | gzip -dc | grep -qxF "$page"
-  tar -xOzf "das-$next-linux-x86_64-musl.tar.gz" share/man/man1/das.1 | grep -qxF "$page"
+  dpkg-deb --fsys-tarfile "das_${next}_amd64.deb" | tar -xO ./usr/share/man/man1/das.1.gz | gzip -dc | grep -xF "$page" >/dev/null
+  tar -xOzf "das-$next-linux-x86_64-musl.tar.gz" share/man/man1/das.1 | grep -xF "$page" >/dev/null
   test "$(dpkg-deb -f "das_${next}_amd64.deb" Version)" = "$next"
   lintian --fail-on error,warning "das_${next}_amd64.deb"
   # Members in name order, and the tarball's modes those of an executable and of data.
