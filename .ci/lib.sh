@@ -170,8 +170,13 @@ sign_release() {
   chown -R nobody:nogroup "$release"
   chmod 700 "$release/home"
   chmod 755 "$scratch" "$release"
+  # Beside the releaser's key, their keyring holds a colleague's public key of the same address.
   as_nobody "$release/home" '
+    GNUPGHOME=$HOME/colleague gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
     gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+    GNUPGHOME=$HOME/colleague gpg --armor --export | gpg --batch --quiet --import 2>/dev/null
+    gpgconf --homedir "$HOME/colleague" --kill gpg-agent
+    rm -rf "$HOME/colleague"
     mkdir -m 700 "$HOME/.minisign"
     minisign -G -W -p "$HOME/.minisign/minisign.pub" -s "$HOME/.minisign/minisign.key" >/dev/null
     cd "$1"

@@ -5,13 +5,13 @@
 # the build, path or user.
 make_packages
 version=$(version)
-provenance=$packages/das-$version.intoto.jsonl
+provenance=$packages/das-$version.provenance.json
 test "$(wc -l <"$provenance")" = 1
 test "$(jq -r '._type + " " + .predicateType' "$provenance")" = \
   "https://in-toto.io/Statement/v1 https://slsa.dev/provenance/v1"
 diff <(jq -r '.subject[] | .digest.sha256 + "  " + .name' "$provenance") \
-     <(grep -v "  das-$version\.intoto\.jsonl\$" "$packages/SHA256SUMS")
-grep -q "  das-$version\.intoto\.jsonl\$" "$packages/SHA256SUMS"
+     <(grep -v "  das-$version\.provenance\.json\$" "$packages/SHA256SUMS")
+grep -q "  das-$version\.provenance\.json\$" "$packages/SHA256SUMS"
 
 definition=$(jq -c .predicate.buildDefinition "$provenance")
 epoch=$(released +%s)

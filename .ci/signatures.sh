@@ -5,19 +5,78 @@
 sign_release
 version=$(version)
 signed=$release/source/$packages
-fingerprint=$(as_nobody "$release/home" 'gpg --with-colons --fingerprint das@example.org' | sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p' | sed -n 1p)
-# The downloads, checked by a user who has none of the releaser's keys, as the page shows.
+# What the release announcement publishes, from the releaser's own keys, never from the downloads.
+DAS_FINGERPRINT=$(as_nobody "$release/home" 'gpg --with-colons --list-secret-keys' | sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p' | sed -n 1p)
+DAS_MINISIGN_KEY=$(tail -n 1 "$release/home/.minisign/minisign.pub")
+export DAS_FINGERPRINT DAS_MINISIGN_KEY
+fingerprint=$DAS_FINGERPRINT
+# The releaser's keyring also holds a colleague's key of the same address: only the releaser's is
+# exported and named in the PKGBUILD.
+mkdir -m 700 "$scratch/show-keys"
+test "$(gpg --homedir "$scratch/show-keys" --show-keys --with-colons "$signed/das-release-key.asc" |
+        sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p')" = "$fingerprint"
+grep -x "validpgpkeys=('$fingerprint') # The das developers" "$release/source/build/package/aur/PKGBUILD" >/dev/null
+
+# The downloads, checked as the page shows by a user who has none of the releaser's keys; then the
+# same downloads attacked: a package changed, SHA256SUMS written again for it and signed with
+# another key of the same name, which is added to das-release-key.asc and replaces das-release.pub.
+# Each route refuses them, though the keys that lie beside the files take them.
 downloads=$scratch/downloads
-mkdir -p "$downloads/gnupg"
-chmod 700 "$downloads/gnupg"
+attacked=$scratch/attacked
+mkdir -p "$downloads/gnupg" "$attacked/gnupg" "$scratch/attacker/.minisign"
+chmod 700 "$downloads/gnupg" "$attacked/gnupg" "$scratch/attacker"
 cp "$signed"/* "$downloads/"
-(cd "$downloads" && export GNUPGHOME="$downloads/gnupg"
- test "$(shown "sqv --keyring das-release-key.asc SHA256SUMS.asc SHA256SUMS" | tail -n 1)" = "$fingerprint"
- shown "gpg --dearmor --output das-release-key.gpg das-release-key.asc"
- shown "gpgv --keyring ./das-release-key.gpg SHA256SUMS.asc SHA256SUMS" 2>&1 | grep '^gpgv: Good signature from "The das developers <das@example.org>"$' >/dev/null
- shown "minisign -V -p das-release.pub -m SHA256SUMS" | grep -x 'Signature and comment signature verified' >/dev/null
+cp "$signed"/* "$attacked/"
+(export GNUPGHOME=$scratch/attacker
+ gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+ minisign -G -W -p "$GNUPGHOME/.minisign/minisign.pub" -s "$GNUPGHOME/.minisign/minisign.key" >/dev/null
+ cd "$attacked"
+ printf 'x' >>"das_${version}_amd64.deb"
+ sum=$(sha256sum "das_${version}_amd64.deb" | cut -c1-64)
+ sed -i "s/^[0-9a-f]\{64\}  das_${version}_amd64\.deb\$/$sum  das_${version}_amd64.deb/" SHA256SUMS
+ sha256sum --quiet --strict -c SHA256SUMS
+ gpg --armor --export >>das-release-key.asc
+ gpg --batch --quiet --yes --armor --detach-sign SHA256SUMS
+ minisign -S -s "$GNUPGHOME/.minisign/minisign.key" -m SHA256SUMS -x SHA256SUMS.minisig >/dev/null
+ cp "$GNUPGHOME/.minisign/minisign.pub" das-release.pub)
+routes=("sqv --keyring das-release-key.asc SHA256SUMS.asc SHA256SUMS | grep -Fx \$DAS_FINGERPRINT"
+        "gpgv --status-fd 1 --keyring ./das-release-key.gpg SHA256SUMS.asc SHA256SUMS | grep VALIDSIG | grep -w \$DAS_FINGERPRINT"
+        "minisign -V -P \$DAS_MINISIGN_KEY -m SHA256SUMS")
+for dir in "$downloads" "$attacked"; do
+  (cd "$dir" && export GNUPGHOME="$dir/gnupg"
+   shown "gpg --dearmor --output das-release-key.gpg das-release-key.asc"
+   for route in "${routes[@]}"; do
+     if [ "$dir" = "$downloads" ]; then
+       shown "$route" >/dev/null 2>&1 || { echo "refused the release: $route"; exit 1; }
+     elif shown "$route" >/dev/null 2>&1; then
+       echo "took the attacked download: $route"; exit 1
+     fi
+   done
+   # The keys beside the files take the attacked download all the same.
+   gpgv --quiet --keyring ./das-release-key.gpg SHA256SUMS.asc SHA256SUMS 2>/dev/null
+   minisign -V -q -p das-release.pub -m SHA256SUMS)
+done
+(cd "$downloads"
  shown "sha256sum -c " >/dev/null
- test "$(shown "sqv --keyring das-release-key.asc das-$version.tar.gz.asc das-$version.tar.gz" | tail -n 1)" = "$fingerprint")
+ shown "sqv --keyring das-release-key.asc das-$version.tar.gz.asc das-$version.tar.gz | grep -Fx \$DAS_FINGERPRINT" >/dev/null
+ shown "minisign -V -P \$DAS_MINISIGN_KEY -m das-$version.provenance.json" >/dev/null)
+echo "each route of the page takes the release and refuses the attacked download, which the keys beside it take"
+
+# Signing with two secret keys of the address in the keyring stops, naming both, and writes nothing.
+as_nobody "$release/home" '
+  export GNUPGHOME=$HOME/two-keys
+  cp -r "$HOME/.gnupg" "$GNUPGHOME"
+  gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+  cd "$1"
+  before=$(ls -l --full-time build/package/packages)
+  if cmake -D OPENPGP_KEY=das@example.org -P cmake/sign.cmake >"$HOME/two-keys.log" 2>&1; then
+    echo "signed with two secret keys of the address"; exit 1
+  fi
+  test "$(ls -l --full-time build/package/packages)" = "$before"
+  tr -s " \n" "  " <"$HOME/two-keys.log" | grep "it holds 2 ($2, [0-9A-F]\{40\})\|it holds 2 ([0-9A-F]\{40\}, $2)" >/dev/null ||
+    { cat "$HOME/two-keys.log"; exit 1; }
+  rm -rf "$GNUPGHOME"' "$release/source" "$fingerprint"
+echo "two secret keys of the address: signing stops, naming both"
 
 # Every signature, by every verifier that reads its kind; then each refuses the signed file with
 # its middle byte changed.
@@ -39,8 +98,8 @@ flipped() { # the file $1 with its middle byte changed, as flipped/$1
   printf "$(printf '\\%03o' $((byte ^ 1)))" | dd of="flipped/$1" bs=1 seek="$offset" conv=notrunc status=none
   if cmp -s "$1" "flipped/$1"; then echo "flipped/$1: unchanged"; exit 1; fi
 }
-expected=(SHA256SUMS.asc SHA256SUMS.minisig "das-$version.tar.gz.asc" "das-$version.intoto.jsonl.asc"
-          "das-$version.intoto.jsonl.minisig")
+expected=(SHA256SUMS.asc SHA256SUMS.minisig "das-$version.tar.gz.asc" "das-$version.provenance.json.asc"
+          "das-$version.provenance.json.minisig")
 diff <(ls -1 | grep -E '\.(asc|minisig)$' | grep -vx das-release-key.asc) <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 for signature in "${expected[@]}"; do
   file=${signature%.*}

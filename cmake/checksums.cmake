@@ -35,7 +35,7 @@ endif()
 foreach(build IN LISTS CPACK_DAS_OTHER_BUILDS)
   list(APPEND built_from ${build}/built-from-${config}.cmake)
 endforeach()
-set(provenance das-${CPACK_PACKAGE_VERSION}.intoto.jsonl)
+set(provenance das-${CPACK_PACKAGE_VERSION}.provenance.json)
 das_provenance(OUTPUT ${CPACK_OUTPUT_FILE_PREFIX}/${provenance} SUBJECTS ${subjects}
   SOURCE das-${CPACK_PACKAGE_VERSION}.tar.gz COMMIT ${CPACK_DAS_SOURCE_COMMIT}
   EPOCH $ENV{SOURCE_DATE_EPOCH} URL ${CPACK_DAS_URL} BUILT_FROM ${built_from} TOOLS ${CPACK_DAS_TOOLS})

@@ -1,5 +1,5 @@
 # das_provenance(): writes the build's provenance, an in-toto statement (v1) with a SLSA provenance
-# (v1) predicate, on one line, as das-<version>.intoto.jsonl.
+# (v1) predicate, on one line, as das-<version>.provenance.json.
 #
 #   das_provenance(OUTPUT <file> SUBJECTS <artefact's name>=<its SHA-256>... SOURCE <the source
 #                  tarball's name, one of the subjects> COMMIT <file that names it, or is empty>

@@ -39,15 +39,56 @@ endif()
 set(VERSION ${CMAKE_MATCH_1})
 set(DESCRIPTION ${CMAKE_MATCH_2})
 set(tarball das-${VERSION}.tar.gz)
-set(provenance das-${VERSION}.intoto.jsonl)
+set(provenance das-${VERSION}.provenance.json)
 foreach(file SHA256SUMS ${tarball} ${provenance})
   if(NOT EXISTS ${PACKAGES}/${file})
     message(FATAL_ERROR "${PACKAGES}/${file}: not there; make the release first (cmake --workflow --preset package)")
   endif()
 endforeach()
 
+# The key, once, as the fingerprint of the one secret key that OPENPGP_KEY names and that can sign:
+# a keyring may hold other keys of the same address (a colleague's, or an old one after a rotation),
+# and the signatures, the published key and the PKGBUILD must all name the same one.
+execute_process(COMMAND ${gpg} --batch --with-colons --list-secret-keys -- ${OPENPGP_KEY}
+  OUTPUT_VARIABLE keys RESULT_VARIABLE failed ERROR_QUIET)
+set(candidates "")
+set(signer "")
+string(REPLACE "\n" ";" keys "${keys}")
+foreach(record IN LISTS keys)
+  string(REPLACE ":" ";" fields "${record}")
+  list(LENGTH fields count)
+  if(count EQUAL 0)
+    continue()
+  endif()
+  list(GET fields 0 type)
+  if(type STREQUAL "sec" AND count GREATER 11)
+    # Not revoked, expired, invalid or disabled, and able to sign (a capital S: the key as a whole).
+    list(GET fields 1 validity)
+    list(GET fields 11 capabilities)
+    set(signer OFF)
+    if(NOT validity MATCHES "^[reid]$" AND capabilities MATCHES "S")
+      set(signer ON)
+    endif()
+  elseif(type STREQUAL "fpr" AND count GREATER 9 AND signer)
+    list(GET fields 9 fingerprint)
+    list(APPEND candidates ${fingerprint})
+    set(signer OFF) # the next fpr is a subkey's
+  endif()
+endforeach()
+list(LENGTH candidates count)
+if(NOT count EQUAL 1)
+  if(count EQUAL 0)
+    set(named "none")
+  else()
+    string(JOIN ", " named ${candidates})
+  endif()
+  message(FATAL_ERROR "${OPENPGP_KEY}: the keyring must hold exactly one secret key of that name that can sign; \
+it holds ${count} (${named}): name the one to sign with by its fingerprint")
+endif()
+set(FINGERPRINT ${candidates})
+
 foreach(file SHA256SUMS ${tarball} ${provenance})
-  execute_process(COMMAND ${gpg} --local-user ${OPENPGP_KEY} --armor --detach-sign --yes
+  execute_process(COMMAND ${gpg} --local-user ${FINGERPRINT} --armor --detach-sign --yes
       --output ${PACKAGES}/${file}.asc ${PACKAGES}/${file}
     COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
@@ -58,19 +99,13 @@ foreach(file SHA256SUMS ${provenance})
 endforeach()
 
 # The public keys, to publish with the release beside their fingerprint.
-execute_process(COMMAND ${gpg} --armor --export-options export-minimal --export ${OPENPGP_KEY}
+execute_process(COMMAND ${gpg} --armor --export-options export-minimal --export ${FINGERPRINT}
   OUTPUT_FILE ${PACKAGES}/das-release-key.asc COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE ${PACKAGES}/das-release.pub)
 execute_process(COMMAND ${minisign} -R -s ${MINISIGN_KEY} -p ${PACKAGES}/das-release.pub
   OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 
 # Arch Linux's makepkg checks the tarball against the signer's primary key, by its fingerprint.
-execute_process(COMMAND ${gpg} --with-colons --fingerprint ${OPENPGP_KEY}
-  OUTPUT_VARIABLE keys COMMAND_ERROR_IS_FATAL ANY)
-if(NOT "\n${keys}" MATCHES "\npub:[^\n]*\nfpr:::::::::([0-9A-F]+):")
-  message(FATAL_ERROR "${OPENPGP_KEY}: gpg shows no fingerprint for it")
-endif()
-set(FINGERPRINT ${CMAKE_MATCH_1})
 file(SHA256 ${PACKAGES}/${tarball} SHA256)
 file(STRINGS ${top}/cmake/package.cmake url REGEX "^set\\(CPACK_DAS_URL " LIMIT_COUNT 1)
 string(REGEX REPLACE ".*\"(.*)\".*" "\\1" URL "${url}")

@@ -5,8 +5,10 @@
 #
 # It holds, under das-<version>/, the files of the paths below: all that a build, its tests and its
 # packages need, and not CI's own scripts. Where the tree is a clean git checkout, .commit names its
-# commit; a tree without .git passes on the .commit it has, so that the tarball made from the
-# tarball is the same. COMMIT_OUT gets that commit, or nothing. Every member is a file (no
+# commit on its first line, then every other member's SHA-256 as sha256sum writes it; a tree
+# without .git passes that .commit on only where every file is still the one it lists, so that the
+# tarball made from the tarball is the same, and one made from a patched tarball names no commit.
+# COMMIT_OUT gets that commit, or nothing. Every member is a file (no
 # directory), in name order, owned by root, dated EPOCH (the builder's SOURCE_DATE_EPOCH where
 # set), mode 0644 or 0755; gzip writes no name or time. It is noted as made in RECORD.
 cmake_minimum_required(VERSION 3.25)
@@ -38,8 +40,13 @@ function(run)
   set(out "${out}" PARENT_SCOPE)
 endfunction()
 
-# The commit, only where the files are just as it has them: a change or a file git does not know
-# would make the tarball another source than the commit's.
+# The commit, only where the files are just as it has them: a change, or a file the commit does not
+# have, would make the tarball another source than the commit's.
+set(sums "")
+foreach(file IN LISTS files)
+  file(SHA256 ${SOURCE}/${file} sum)
+  string(APPEND sums "${sum}  ${file}\n")
+endforeach()
 set(commit "")
 if(EXISTS ${SOURCE}/.git AND GIT)
   run(${GIT} -C ${SOURCE} status --porcelain --untracked-files=all -- ${parts})
@@ -48,7 +55,16 @@ if(EXISTS ${SOURCE}/.git AND GIT)
     set(commit ${out})
   endif()
 elseif(EXISTS ${SOURCE}/.commit)
-  file(STRINGS ${SOURCE}/.commit commit LIMIT_COUNT 1)
+  file(READ ${SOURCE}/.commit recorded)
+  string(FIND "${recorded}" "\n" end)
+  if(end GREATER 0)
+    string(SUBSTRING "${recorded}" 0 ${end} recorded_commit)
+    math(EXPR end "${end} + 1")
+    string(SUBSTRING "${recorded}" ${end} -1 recorded_sums)
+    if(recorded_commit MATCHES "^[0-9a-f]+$" AND recorded_sums STREQUAL sums)
+      set(commit ${recorded_commit})
+    endif()
+  endif()
 endif()
 file(WRITE ${COMMIT_OUT} "${commit}")
 
@@ -59,7 +75,7 @@ file(MAKE_DIRECTORY ${work})
 set(members "")
 if(commit)
   # '.' sorts before every other name here, so the tarball stays in name order.
-  file(WRITE ${work}/.commit "${commit}\n")
+  file(WRITE ${work}/.commit "${commit}\n${sums}")
   set(members -C ${work} .commit)
 endif()
 list(APPEND members -C ${SOURCE} ${files})
