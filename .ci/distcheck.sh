@@ -16,13 +16,18 @@ if grep -v "^das-$version/" <<<"$members"; then echo "$tarball: a member above i
 LC_ALL=C sort -c <<<"$members"
 listing=$(sed "s|^das-$version/||" <<<"$members")
 commit=""
-if grep -qx .commit <<<"$listing"; then commit=$(tar -xOzf "$tarball" "das-$version/.commit"); fi
+if grep -qx .commit <<<"$listing"; then
+  commit=$(tar -xOzf "$tarball" "das-$version/.commit" | sed -n 1p)
+  # The rest of .commit: every other member, by its digest.
+  diff <(tar -xOzf "$tarball" "das-$version/.commit" | sed 1d | cut -c67-) <(grep -vx .commit <<<"$listing")
+fi
 if [ -z "$(git status --porcelain --untracked-files=all)" ]; then test "$commit" = "$(git rev-parse HEAD)"; fi
 listing=$(grep -vx .commit <<<"$listing")
-forgot=$(comm -23 <(git ls-files | grep -Ev '^(\.ci/|\.gitignore$)' | LC_ALL=C sort) <(LC_ALL=C sort <<<"$listing"))
+meant=$(git ls-files | grep -Ev '^(\.ci/|\.gitignore$)' | LC_ALL=C sort)
+forgot=$(comm -23 <(echo "$meant") <(LC_ALL=C sort <<<"$listing"))
 if [ -n "$forgot" ]; then echo "the source tarball forgot:" $forgot; exit 1; fi
-extra=$(comm -13 <(git ls-files | LC_ALL=C sort) <(LC_ALL=C sort <<<"$listing"))
-if [ -n "$extra" ]; then echo "the source tarball holds files that git does not:" $extra; exit 1; fi
+extra=$(comm -13 <(echo "$meant") <(LC_ALL=C sort <<<"$listing"))
+if [ -n "$extra" ]; then echo "the source tarball holds files that it should not:" $extra; exit 1; fi
 date=$(TZ=UTC0 released '+%Y-%m-%d %H:%M')
 if TZ=UTC0 tar --numeric-owner -tvzf "$tarball" | grep -Ev "^-rw[-x]r-[-x]r-[-x] 0/0 .* $date "; then
   echo "$tarball: a member above is not a file of root's, dated the release"; exit 1
@@ -38,6 +43,18 @@ while [ "$directory" != / ]; do
   [ ! -e "$directory/.git" ] || { echo "$directory/.git: the tarball is to be built with no .git above it"; exit 1; }
   directory=$(dirname "$directory")
 done
+(cd "$source" && if [ -e .commit ]; then sed 1d .commit | sha256sum --quiet --strict -c; fi)
+# A tarball made from a patched copy of this one names no commit; the provenance takes its commit
+# from what this writes to COMMIT_OUT.
+patched=$scratch/patched
+cp -r "$source" "$patched"
+echo '// patched' >>"$patched/src/das.cpp"
+cmake -DSOURCE="$patched" -DOUT="$scratch/patched.tar.gz" -DVERSION="$version" -DEPOCH=0 -DTAR=tar -DGZIP=gzip \
+  -DCOMMIT_OUT="$scratch/patched-commit" -DRECORD="$scratch" -P cmake/source.cmake
+if tar -tzf "$scratch/patched.tar.gz" | grep -x "das-$version/.commit" || [ -s "$scratch/patched-commit" ]; then
+  echo "a tarball made from a patched source still names the commit"; exit 1
+fi
+echo "a patched source names no commit"
 cp "$packages/SHA256SUMS" "$source/"
 find "$again" -exec touch -h -d '2001-02-03 04:05:06' {} +
 chown -R nobody:nogroup "$again"

@@ -54,3 +54,30 @@ if jq -e '.. | objects | select(has("startedOn") or has("finishedOn"))' "$proven
 fi
 echo "$(basename "$provenance"): $(jq '.subject | length' "$provenance") subjects, the source at" \
   "$(jq -r '.resolvedDependencies[0].digest.sha256' <<<"$definition"), $count Debian packages of this machine"
+
+# Found apart from the build's own records: every package that holds a header a build's compile of
+# das reads (g++ -M, with the build's flags) or a program its compiler runs to compile and link it
+# (g++ -v, with the build's link command), named in the provenance, at its architecture.
+named=$(jq -r '.predicate.buildDefinition.resolvedDependencies[] | select(.uri | startswith("pkg:deb/")) |
+               .name + ":" + (.uri | capture("[?&]arch=(?<a>[^&]+)").a)' "$provenance" | LC_ALL=C sort -u)
+read_here=$scratch/read-by-the-builds
+mkdir -p "$read_here"
+for dir in build/package $(other_builds | sed 's|^|build/package/|'); do
+  cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$dir/CMakeCache.txt")
+  flags=$(sed -n 's/^CXX_\(DEFINES\|INCLUDES\|FLAGS\) = //p' "$dir/CMakeFiles/das.dir/flags.make" | tr '\n' ' ')
+  link=$(sed -e "s| -o [^ ]*| -o $read_here/das|" -e "s|-Map=[^ ,]*|-Map=$read_here/map|" "$dir/CMakeFiles/das.dir/link.txt")
+  (cd "$dir" && eval "$cxx $flags -v -M $top/src/das.cpp" && eval "$link -v") >"$read_here/said" 2>&1 ||
+    { cat "$read_here/said"; echo "$dir: the compile or the link above failed"; exit 1; }
+  tr ' \\' '\n\n' <"$read_here/said" | grep '^/' | LC_ALL=C sort -u | while read -r file; do
+    if [ -f "$file" ] && [[ $file != "$top"/* && $file != /tmp/* ]]; then
+      printf '%s\n%s\n' "$file" "$(realpath "$file")"
+    fi
+  done >"$read_here/files"
+  dpkg-query -S $(LC_ALL=C sort -u "$read_here/files") 2>/dev/null | sed -n 's/^\([^ ,:]*\(:[a-z0-9]*\)\?\)[^ ]*: .*/\1/p' |
+    LC_ALL=C sort -u >"$read_here/packages" || true
+  while read -r package; do
+    [[ $package == *:* ]] || package=$(dpkg-query -W -f '${Package}:${Architecture}' "$package")
+    grep -x "$package" <<<"$named" >/dev/null || { echo "$provenance: names no $package, which the $dir build read"; exit 1; }
+  done <"$read_here/packages"
+  echo "$dir: the $(wc -l <"$read_here/packages") packages it read, named"
+done

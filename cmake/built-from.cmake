@@ -1,6 +1,7 @@
 # What went into das, read from its link map and this machine's package database:
 #
 #   cmake -DMAP=<das's link map> -DOUT=<file> -DCOMPILER=... -DLINKER=... -DPLATFORM=<os/arch>
+#         [-DDEPFILES=<the compiler's dependency files for das's objects>]
 #         [-DOS_RELEASE=<file>, /etc/os-release by default] -P built-from.cmake
 #
 # A static das carries code of every library archive the linker took a member from (the C library,
@@ -9,8 +10,10 @@
 # libc6-dev-arm64-cross from cross-toolchain-base, only repackages glibc: its own Built-Using says
 # which glibc), and what it is upstream, with its version and licence. The start files that every
 # program has are not counted. Every archive das takes code from must belong to a package. The
-# toolchain is the compiler, the linker, CMake and every file the link read: by its package where
-# one holds it, else by its path and, for a program, what its --version says. OUT is a CMake script
+# toolchain is the compiler, the programs it runs (cc1plus, collect2 and the LTO plugin, where it
+# says where they are), the linker, CMake, every header the compile read (the dependency files
+# name them) and every file the link read: by its package where one holds it, else by its path
+# and, for a program, what its --version says. OUT is a CMake script
 # that records both, a line of fields each:
 #
 #   embedded  name|version|licence|cpe|binary package|its version|architecture|source|its version|
@@ -57,12 +60,31 @@ string(REGEX MATCHALL "\nLOAD /[^\n]*" inputs "\n${map}")
 list(TRANSFORM inputs REPLACE "^\nLOAD " "")
 list(REMOVE_DUPLICATES members)
 list(REMOVE_DUPLICATES inputs)
+# The headers: every absolute path of the dependency files.
+set(headers "")
+foreach(depfile IN LISTS DEPFILES)
+  if(EXISTS ${depfile})
+    file(READ ${depfile} depends)
+    string(REGEX MATCHALL "(^|[ \t\n])/[^ \t\n\\]+" found "${depends}")
+    list(TRANSFORM found STRIP)
+    list(APPEND headers ${found})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES headers)
+# The programs that the compiler runs, where it names them by their path (GCC does).
+set(parts "")
+foreach(query -print-prog-name=cc1plus -print-prog-name=collect2 -print-file-name=liblto_plugin.so)
+  execute_process(COMMAND ${COMPILER} ${query} OUTPUT_VARIABLE part OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(IS_ABSOLUTE "${part}" AND EXISTS "${part}")
+    list(APPEND parts ${part})
+  endif()
+endforeach()
 
 # Each file, as the package database knows it: where its links lead (the file that holds the bytes,
 # not a link to it that another package makes), or the path as written.
 find_program(DPKG_QUERY dpkg-query REQUIRED)
 set(paths "")
-foreach(file IN LISTS members inputs COMPILER LINKER CMAKE_COMMAND)
+foreach(file IN LISTS members inputs parts headers COMPILER LINKER CMAKE_COMMAND)
   cmake_path(NORMAL_PATH file OUTPUT_VARIABLE normal)
   file(REAL_PATH ${file} real)
   set(candidates_${file} ${real} ${normal})
@@ -79,7 +101,7 @@ foreach(line IN LISTS owners)
   endif()
 endforeach()
 set(packages "")
-foreach(file IN LISTS members inputs COMPILER LINKER CMAKE_COMMAND)
+foreach(file IN LISTS members inputs parts headers COMPILER LINKER CMAKE_COMMAND)
   unset(package_${file})
   foreach(candidate IN LISTS candidates_${file})
     if(DEFINED owner_${candidate})
@@ -88,6 +110,12 @@ foreach(file IN LISTS members inputs COMPILER LINKER CMAKE_COMMAND)
       break()
     endif()
   endforeach()
+endforeach()
+# A header of no package is the project's own, or of a compiler installed by hand: not named.
+foreach(header IN LISTS headers)
+  if(NOT DEFINED package_${header})
+    list(REMOVE_ITEM headers ${header})
+  endif()
 endforeach()
 foreach(archive IN LISTS members)
   if(NOT DEFINED package_${archive})
@@ -181,7 +209,7 @@ endforeach()
 # The toolchain: what each package did, by the files of it this build used; a file that no package
 # holds is named by its path, and a program of them by what its --version says.
 set(tools "")
-foreach(file IN LISTS COMPILER LINKER CMAKE_COMMAND inputs)
+foreach(file IN LISTS COMPILER parts LINKER CMAKE_COMMAND inputs headers)
   cmake_path(GET real_${file} FILENAME file_name)
   if(DEFINED package_${file})
     set(tool ${package_${file}})
@@ -207,14 +235,32 @@ foreach(file IN LISTS COMPILER LINKER CMAKE_COMMAND inputs)
       list(POP_FRONT said said)
       set(fields_${tool} "${file_name}|${said}||||")
     endif()
+  elseif(file IN_LIST headers)
+    if(NOT DEFINED headers_${tool})
+      set(headers_${tool} 0)
+    endif()
+    math(EXPR headers_${tool} "${headers_${tool}} + 1")
+  elseif(file IN_LIST parts)
+    list(APPEND parts_${tool} ${file_name})
   elseif(NOT file_name IN_LIST read_${tool})
     list(APPEND read_${tool} ${file_name})
   endif()
 endforeach()
 foreach(tool IN LISTS tools)
   if(NOT DEFINED role_${tool})
-    list(JOIN read_${tool} " " files)
-    set(role_${tool} "link inputs: ${files}")
+    set(roles "")
+    if(DEFINED parts_${tool})
+      list(JOIN parts_${tool} " " files)
+      list(APPEND roles "compiler's programs: ${files}")
+    endif()
+    if(DEFINED read_${tool})
+      list(JOIN read_${tool} " " files)
+      list(APPEND roles "link inputs: ${files}")
+    endif()
+    if(DEFINED headers_${tool})
+      list(APPEND roles "headers: ${headers_${tool}}")
+    endif()
+    list(JOIN roles "; " role_${tool})
   endif()
   string(REGEX REPLACE "\\|[^|]*$" "" tool_fields "${fields_${tool}}") # without its Built-Using
   if(NOT DEFINED path_${tool})

@@ -17,7 +17,9 @@ foreach(pair IN LISTS architectures)
 endforeach()
 add_custom_command(OUTPUT built-from-$<CONFIG>.cmake
   COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DOUT=built-from-$<CONFIG>.cmake -DCOMPILER=${CMAKE_CXX_COMPILER}
-    -DLINKER=${CMAKE_LINKER} -DPLATFORM=${platform}/${architecture} -P ${PROJECT_SOURCE_DIR}/cmake/built-from.cmake
+    -DLINKER=${CMAKE_LINKER} -DPLATFORM=${platform}/${architecture}
+    "-DDEPFILES=$<JOIN:$<TARGET_OBJECTS:das>,.d$<SEMICOLON>>.d"
+    -P ${PROJECT_SOURCE_DIR}/cmake/built-from.cmake
   DEPENDS das ${PROJECT_SOURCE_DIR}/cmake/built-from.cmake
   VERBATIM)
 add_custom_target(das_built_from ALL DEPENDS built-from-$<CONFIG>.cmake)
