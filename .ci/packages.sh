@@ -95,6 +95,15 @@ for architecture in amd64 arm64; do
   answers "$scratch/bundle-$architecture/rootfs/das"
 done
 echo "image: $(skopeo inspect "$image" | jq -r .Digest) for linux/amd64 and linux/arm64"
+# The same archive as `docker save` writes it, read through its manifest.json by skopeo's reader of
+# Docker's archives: das:VERSION, the linux/amd64 image, whose layers match its config's digests.
+docker_image=docker-archive:$packages/das-$version-oci-image.tar:das:$version
+test "$(skopeo inspect --config "$docker_image" | jq -r '.os + "/" + .architecture')" = linux/amd64
+skopeo copy --quiet "$docker_image" "oci:$scratch/docker:amd64"
+umoci unpack --image "$scratch/docker:amd64" "$scratch/bundle-docker" >/dev/null
+diff <(cd "$scratch/bundle-docker/rootfs" && find . -printf '%p %U:%G %m\n' | sort) <(printf '%s\n' '. 0:0 755' './das 0:0 755')
+cmp "$scratch/bundle-docker/rootfs/das" "$scratch/bundle-amd64/rootfs/das"
+echo "image: as Docker's classic store loads it, das:$version for linux/amd64"
 
 echo "packages: $(cd "$packages" && ls -1 | tr '\n' ' ')"
 # SHA256SUMS lists every package beside it (but the signatures of a release), and each one's sum is right.

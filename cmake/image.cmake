@@ -4,7 +4,8 @@
 #         -DDESCRIPTION=... -DBUILT_FROM=<amd64's>|<arm64's> -DRECORD=<dir> -P image.cmake
 #
 # For linux/amd64 and linux/arm64 an image of one layer that holds the static das and nothing
-# else, run as nobody with das as its entry point, and one index over both, named das:VERSION.
+# else, run as nobody with das as its entry point, and one index over both, named das:VERSION; and
+# for Docker's classic image store, a manifest.json that names the linux/amd64 image.
 # buildah makes them in a store of its own under WORK; every time in them is EPOCH (or the
 # builder's SOURCE_DATE_EPOCH, as in every other package), and the archive
 # is written in name order with root as the owner, so that the same source gives the same bytes.
@@ -50,6 +51,49 @@ foreach(platform amd64:x86_64 arm64:aarch64)
   run(${buildah} manifest add das-index containers-storage:localhost/das-${architecture})
 endforeach()
 run(${buildah} manifest push --quiet --all --format oci das-index oci:${WORK}/layout:das:${VERSION})
+# Docker's classic image store loads only an archive that `docker save` would write, which names
+# an image's config and layers in manifest.json; the blobs are the layout's, shared. It names the
+# linux/amd64 image, as das:VERSION (a store that reads the OCI index takes both platforms).
+set(layout ${WORK}/layout)
+function(blob variable digest)
+  string(REPLACE ":" "/" path "${digest}")
+  file(READ ${layout}/blobs/${path} text)
+  set(${variable} "${text}" PARENT_SCOPE)
+endfunction()
+file(READ ${layout}/index.json images)
+string(JSON type GET "${images}" manifests 0 mediaType)
+if(type STREQUAL "application/vnd.oci.image.index.v1+json")
+  string(JSON digest GET "${images}" manifests 0 digest)
+  blob(images ${digest})
+endif()
+string(JSON count LENGTH "${images}" manifests)
+math(EXPR last "${count} - 1")
+set(amd64 "")
+foreach(i RANGE ${last})
+  string(JSON architecture GET "${images}" manifests ${i} platform architecture)
+  if(architecture STREQUAL "amd64")
+    string(JSON amd64 GET "${images}" manifests ${i} digest)
+  endif()
+endforeach()
+if(NOT amd64)
+  message(FATAL_ERROR "${layout}: no linux/amd64 image in the index")
+endif()
+blob(manifest ${amd64})
+string(JSON config GET "${manifest}" config digest)
+string(REPLACE ":" "/" config "blobs/${config}")
+set(entry "{}")
+string(JSON entry SET "${entry}" Config "\"${config}\"")
+string(JSON entry SET "${entry}" RepoTags "[\"das:${VERSION}\"]")
+string(JSON entry SET "${entry}" Layers "[]")
+string(JSON count LENGTH "${manifest}" layers)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+  string(JSON layer GET "${manifest}" layers ${i} digest)
+  string(REPLACE ":" "/" layer "blobs/${layer}")
+  string(JSON entry SET "${entry}" Layers ${i} "\"${layer}\"")
+endforeach()
+string(JSON docker SET "[]" 0 "${entry}")
+file(WRITE ${layout}/manifest.json "${docker}\n")
 run(${TAR} --create --file ${PACKAGES}/das-${VERSION}-oci-image.tar --directory ${WORK}/layout --sort=name
   --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${EPOCH} --mode=u+rw,go=rX .)
 include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
