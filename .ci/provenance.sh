@@ -63,7 +63,7 @@ named=$(jq -r '.predicate.buildDefinition.resolvedDependencies[] | select(.uri |
 read_here=$scratch/read-by-the-builds
 mkdir -p "$read_here"
 for dir in build/package $(other_builds | sed 's|^|build/package/|'); do
-  cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$dir/CMakeCache.txt")
+  cxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$dir"/CMakeFiles/*/CMakeCXXCompiler.cmake)
   flags=$(sed -n 's/^CXX_\(DEFINES\|INCLUDES\|FLAGS\) = //p' "$dir/CMakeFiles/das.dir/flags.make" | tr '\n' ' ')
   link=$(sed -e "s| -o [^ ]*| -o $read_here/das|" -e "s|-Map=[^ ,]*|-Map=$read_here/map|" "$dir/CMakeFiles/das.dir/link.txt")
   (cd "$dir" && eval "$cxx $flags -v -M $top/src/das.cpp" && eval "$link -v") >"$read_here/said" 2>&1 ||

@@ -152,7 +152,7 @@ TEST_P(SharedInput, WhatDasDoesNotReadStaysForTheNextReader)
             launch.input += piece;
     const auto r = run(launch);
     EXPECT_EQ(r.out, GetParam().after_two_runs);
-    EXPECT_NE(std::ranges::find(GetParam().err, r.err), GetParam().err.end()) << r.err;
+    EXPECT_NE(std::find(GetParam().err.begin(), GetParam().err.end(), r.err), GetParam().err.end()) << r.err;
     EXPECT_EQ(r.status, 0);
 }
 

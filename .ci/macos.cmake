@@ -1,0 +1,25 @@
+# macOS 11 or later on DAS_MACOS_ARCH (x86_64 or arm64), for the stage macos alone: clang compiles
+# and ld64.lld links against DAS_MACOS_SYSROOT, which .ci/macos-sysroot.cmake makes. What it builds
+# is never run, nor shipped.
+set(CMAKE_SYSTEM_NAME Darwin)
+set(CMAKE_SYSTEM_VERSION 20)
+set(CMAKE_SYSTEM_PROCESSOR ${DAS_MACOS_ARCH})
+set(CMAKE_TRY_COMPILE_PLATFORM_VARIABLES DAS_MACOS_ARCH DAS_MACOS_SYSROOT)
+set(CMAKE_C_COMPILER clang)
+set(CMAKE_CXX_COMPILER clang++)
+set(CMAKE_C_COMPILER_TARGET ${DAS_MACOS_ARCH}-apple-macos11.0)
+set(CMAKE_CXX_COMPILER_TARGET ${DAS_MACOS_ARCH}-apple-macos11.0)
+set(CMAKE_OSX_ARCHITECTURES ${DAS_MACOS_ARCH})
+set(CMAKE_OSX_DEPLOYMENT_TARGET 11.0)
+set(CMAKE_OSX_SYSROOT ${DAS_MACOS_SYSROOT})
+set(CMAKE_CXX_FLAGS_INIT -stdlib=libc++)
+set(CMAKE_EXE_LINKER_FLAGS_INIT -fuse-ld=lld)
+set(CMAKE_FIND_ROOT_PATH ${DAS_MACOS_SYSROOT})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# LLVM's tools for Mach-O.
+find_program(CMAKE_INSTALL_NAME_TOOL NAMES llvm-install-name-tool-14 llvm-install-name-tool REQUIRED)
+find_program(CMAKE_AR NAMES llvm-ar-14 llvm-ar REQUIRED)
+find_program(CMAKE_RANLIB NAMES llvm-ranlib-14 llvm-ranlib REQUIRED)
