@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -245,6 +246,33 @@ TEST(NonBlocking, DasWaitsForAnOutputThatIsFullAtTheStart)
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
     EXPECT_LT(r.cpu_seconds, 0.5);
+}
+
+// A copy of das that never ends, started through a shell by a test that then fails, ends with its
+// test: what a test starts and leaves running is gone, not burning processor time for minutes.
+TEST(Harness, WhatATestLeavesRunningEndsWithIt)
+{
+#ifndef __linux__
+    GTEST_SKIP() << "a process's state is read from /proc";
+#endif
+    const auto r = run({.command = {"/bin/sh", "-c", "sleep 600 & echo $!"}});
+    const int left = std::atoi(r.out.c_str());
+    ASSERT_GT(left, 0) << r.out;
+    // Gone, or ended and waiting for its new parent to collect it.
+    const std::string path = "/proc/" + std::to_string(left) + "/stat";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    std::string stat = "running";
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream file(path);
+        if (!file)
+            return;
+        std::getline(file, stat);
+        if (const auto end = stat.rfind(')'); end != std::string::npos && stat.compare(end, 3, ") Z") == 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "still running: " << stat;
+    kill(left, SIGKILL);
 }
 
 // ---- Terminals: a POSIX pseudo-terminal, or Windows' console as Wine draws it on one ----------
