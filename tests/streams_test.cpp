@@ -482,9 +482,13 @@ TEST_P(LineEnds, RestOfTheTypedLineNeverReachesIt)
             text->replace(text->size() - 1, 1, enter);
     start(false, "", GetParam().ends);
     send(terminal, typed);
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "das 12", read_screen(terminal, "das 12"));
+    // What the next reader shows may come with the answer, when the line after it was typed at once.
+    std::string screen = read_screen(terminal, "das 12");
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "das 12", screen);
     send(terminal, then);
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "status=0 next=[typed later]", read_screen(terminal, "]"));
+    if (screen.find(']') == std::string::npos)
+        screen += read_screen(terminal, "]");
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "status=0 next=[typed later]", screen);
 }
 
 INSTANTIATE_TEST_SUITE_P(NextReader, LineEnds, testing::Values(
