@@ -35,7 +35,8 @@ grep -q '^==> Starting check()...$' "$arch/build/makepkg.log"
 package=$(ls "$arch/build"/das-"$version"-1-*.pkg.tar.*)
 root=$scratch/arch-root
 mkdir -p "$root/var/lib/pacman"
-pacman --root "$root" --upgrade --noconfirm "$package" >/dev/null
+# The root has no Arch glibc to satisfy depends=(glibc): das runs on this machine's.
+pacman --root "$root" --upgrade --nodeps --nodeps --noconfirm "$package" >/dev/null
 diff <(pacman --root "$root" --query --list --quiet das | grep -v '/$' | sed "s|^$root||") \
      <(printf '%s\n' /usr/bin/das /usr/share/licenses/das/LICENSE /usr/share/man/man1/das.1.gz)
 test "$(echo 5 | "$root/usr/bin/das")" = "$(printf 'Hello, world!\ndas 5')"

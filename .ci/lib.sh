@@ -191,6 +191,7 @@ sign_release() {
   chmod 755 "$scratch" "$release"
   # Beside the releaser's key, their keyring holds a colleague's public key of the same address.
   as_nobody "$release/home" '
+    mkdir -m 700 "$HOME/colleague"
     GNUPGHOME=$HOME/colleague gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
     gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
     GNUPGHOME=$HOME/colleague gpg --armor --export | gpg --batch --quiet --import 2>/dev/null

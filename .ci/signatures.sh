@@ -13,7 +13,7 @@ fingerprint=$DAS_FINGERPRINT
 # The releaser's keyring also holds a colleague's key of the same address: only the releaser's is
 # exported and named in the PKGBUILD.
 mkdir -m 700 "$scratch/show-keys"
-test "$(gpg --homedir "$scratch/show-keys" --show-keys --with-colons "$signed/das-release-key.asc" |
+test "$(gpg --homedir "$scratch/show-keys" --show-keys --with-colons "$signed/das-release-key.asc" 2>/dev/null |
         sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p')" = "$fingerprint"
 grep -x "validpgpkeys=('$fingerprint') # The das developers" "$release/source/build/package/aur/PKGBUILD" >/dev/null
 
@@ -66,7 +66,8 @@ echo "each route of the page takes the release and refuses the attacked download
 as_nobody "$release/home" '
   export GNUPGHOME=$HOME/two-keys
   cp -r "$HOME/.gnupg" "$GNUPGHOME"
-  gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+  rm -f "$GNUPGHOME"/S.*
+  gpg --batch --quiet --yes --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
   cd "$1"
   before=$(ls -l --full-time build/package/packages)
   if cmake -D OPENPGP_KEY=das@example.org -P cmake/sign.cmake >"$HOME/two-keys.log" 2>&1; then
@@ -75,6 +76,7 @@ as_nobody "$release/home" '
   test "$(ls -l --full-time build/package/packages)" = "$before"
   tr -s " \n" "  " <"$HOME/two-keys.log" | grep "it holds 2 ($2, [0-9A-F]\{40\})\|it holds 2 ([0-9A-F]\{40\}, $2)" >/dev/null ||
     { cat "$HOME/two-keys.log"; exit 1; }
+  gpgconf --kill gpg-agent
   rm -rf "$GNUPGHOME"' "$release/source" "$fingerprint"
 echo "two secret keys of the address: signing stops, naming both"
 
