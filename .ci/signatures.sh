@@ -39,22 +39,22 @@ cp "$signed"/* "$attacked/"
  gpg --batch --quiet --yes --armor --detach-sign SHA256SUMS
  minisign -S -s "$GNUPGHOME/.minisign/minisign.key" -m SHA256SUMS -x SHA256SUMS.minisig >/dev/null
  cp "$GNUPGHOME/.minisign/minisign.pub" das-release.pub)
-routes=("sqv --keyring das-release-key.asc SHA256SUMS.asc SHA256SUMS | grep -Fx \$DAS_FINGERPRINT"
-        "gpgv --status-fd 1 --keyring ./das-release-key.gpg SHA256SUMS.asc SHA256SUMS | grep VALIDSIG | grep -w \$DAS_FINGERPRINT"
-        "minisign -V -P \$DAS_MINISIGN_KEY -m SHA256SUMS")
 for dir in "$downloads" "$attacked"; do
-  (cd "$dir" && export GNUPGHOME="$dir/gnupg"
-   shown "gpg --dearmor --output das-release-key.gpg das-release-key.asc"
-   for route in "${routes[@]}"; do
-     if [ "$dir" = "$downloads" ]; then
-       shown "$route" >/dev/null 2>&1 || { echo "refused the release: $route"; exit 1; }
-     elif shown "$route" >/dev/null 2>&1; then
-       echo "took the attacked download: $route"; exit 1
-     fi
-   done
-   # The keys beside the files take the attacked download all the same.
-   gpgv --quiet --keyring ./das-release-key.gpg SHA256SUMS.asc SHA256SUMS 2>/dev/null
-   minisign -V -q -p das-release.pub -m SHA256SUMS)
+  took=$(cd "$dir" && export GNUPGHOME="$dir/gnupg"
+    shown "gpg --dearmor --output das-release-key.gpg das-release-key.asc" >/dev/null
+    if shown "sqv --keyring das-release-key.asc SHA256SUMS.asc SHA256SUMS | grep -Fx \$DAS_FINGERPRINT" >/dev/null 2>&1; then
+      echo sqv
+    fi
+    if shown "gpgv --status-fd 1 --keyring ./das-release-key.gpg SHA256SUMS.asc SHA256SUMS | grep VALIDSIG | grep -w \$DAS_FINGERPRINT" \
+         >/dev/null 2>&1; then
+      echo gpgv
+    fi
+    if shown "minisign -V -P \$DAS_MINISIGN_KEY -m SHA256SUMS" >/dev/null 2>&1; then echo minisign; fi
+    # The keys beside the files take the attacked download all the same.
+    gpgv --quiet --keyring ./das-release-key.gpg SHA256SUMS.asc SHA256SUMS 2>/dev/null
+    minisign -V -q -p das-release.pub -m SHA256SUMS)
+  if [ "$dir" = "$downloads" ]; then expected="sqv gpgv minisign"; else expected=""; fi
+  test "$(echo $took)" = "$expected" || { echo "$dir: taken by the page's routes ${took:-(none)}, not ${expected:-none}"; exit 1; }
 done
 (cd "$downloads"
  shown "sha256sum -c " >/dev/null
