@@ -17,9 +17,10 @@ LC_ALL=C sort -c <<<"$members"
 listing=$(sed "s|^das-$version/||" <<<"$members")
 commit=""
 if grep -qx .commit <<<"$listing"; then
-  commit=$(tar -xOzf "$tarball" "das-$version/.commit" | sed -n 1p)
+  recorded=$(tar -xOzf "$tarball" "das-$version/.commit")
+  commit=$(sed -n 1p <<<"$recorded")
   # The rest of .commit: every other member, by its digest.
-  diff <(tar -xOzf "$tarball" "das-$version/.commit" | sed 1d | cut -c67-) <(grep -vx .commit <<<"$listing")
+  diff <(sed 1d <<<"$recorded" | cut -c67-) <(grep -vx .commit <<<"$listing")
 fi
 if [ -z "$(git status --porcelain --untracked-files=all)" ]; then test "$commit" = "$(git rev-parse HEAD)"; fi
 listing=$(grep -vx .commit <<<"$listing")

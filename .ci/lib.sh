@@ -175,6 +175,13 @@ as_nobody() {
   setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$home" /bin/bash -euc "$script" - "$@"
 }
 
+# Makes a new OpenPGP key of the project's address, with no passphrase, in gpg's home (GNUPGHOME):
+# the releaser's, a colleague's or an attacker's, which share that name.
+new_key() {
+  gpg --batch --quiet --yes --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+}
+export -f new_key
+
 # The release, signed once in a run of .ci/run as the releases page shows, by a releaser of its own
 # (nobody, with keys made for this run alone, in $release/home): in a copy of the source at
 # $release/source, whose build/package holds the packages, their signatures and the AUR's files.
@@ -192,8 +199,8 @@ sign_release() {
   # Beside the releaser's key, their keyring holds a colleague's public key of the same address.
   as_nobody "$release/home" '
     mkdir -m 700 "$HOME/colleague"
-    GNUPGHOME=$HOME/colleague gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
-    gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+    GNUPGHOME=$HOME/colleague new_key
+    new_key
     GNUPGHOME=$HOME/colleague gpg --armor --export | gpg --batch --quiet --import 2>/dev/null
     gpgconf --homedir "$HOME/colleague" --kill gpg-agent
     rm -rf "$HOME/colleague"

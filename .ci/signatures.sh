@@ -9,13 +9,12 @@ signed=$release/source/$packages
 DAS_FINGERPRINT=$(as_nobody "$release/home" 'gpg --with-colons --list-secret-keys' | sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p' | sed -n 1p)
 DAS_MINISIGN_KEY=$(tail -n 1 "$release/home/.minisign/minisign.pub")
 export DAS_FINGERPRINT DAS_MINISIGN_KEY
-fingerprint=$DAS_FINGERPRINT
 # The releaser's keyring also holds a colleague's key of the same address: only the releaser's is
 # exported and named in the PKGBUILD.
 mkdir -m 700 "$scratch/show-keys"
 test "$(gpg --homedir "$scratch/show-keys" --show-keys --with-colons "$signed/das-release-key.asc" 2>/dev/null |
-        sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p')" = "$fingerprint"
-grep -x "validpgpkeys=('$fingerprint') # The das developers" "$release/source/build/package/aur/PKGBUILD" >/dev/null
+        sed -n 's/^fpr:::::::::\([0-9A-F]*\):$/\1/p')" = "$DAS_FINGERPRINT"
+grep -x "validpgpkeys=('$DAS_FINGERPRINT') # The das developers" "$release/source/build/package/aur/PKGBUILD" >/dev/null
 
 # The downloads, checked as the page shows by a user who has none of the releaser's keys; then the
 # same downloads attacked: a package changed, SHA256SUMS written again for it and signed with
@@ -28,7 +27,7 @@ chmod 700 "$downloads/gnupg" "$attacked/gnupg" "$scratch/attacker"
 cp "$signed"/* "$downloads/"
 cp "$signed"/* "$attacked/"
 (export GNUPGHOME=$scratch/attacker
- gpg --batch --quiet --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+ new_key
  minisign -G -W -p "$GNUPGHOME/.minisign/minisign.pub" -s "$GNUPGHOME/.minisign/minisign.key" >/dev/null
  cd "$attacked"
  printf 'x' >>"das_${version}_amd64.deb"
@@ -67,7 +66,7 @@ as_nobody "$release/home" '
   export GNUPGHOME=$HOME/two-keys
   cp -r "$HOME/.gnupg" "$GNUPGHOME"
   rm -f "$GNUPGHOME"/S.*
-  gpg --batch --quiet --yes --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+  new_key
   cd "$1"
   before=$(ls -l --full-time build/package/packages)
   if cmake -D OPENPGP_KEY=das@example.org -P cmake/sign.cmake >"$HOME/two-keys.log" 2>&1; then
@@ -77,7 +76,7 @@ as_nobody "$release/home" '
   tr -s " \n" "  " <"$HOME/two-keys.log" | grep "it holds 2 ($2, [0-9A-F]\{40\})\|it holds 2 ([0-9A-F]\{40\}, $2)" >/dev/null ||
     { cat "$HOME/two-keys.log"; exit 1; }
   gpgconf --kill gpg-agent
-  rm -rf "$GNUPGHOME"' "$release/source" "$fingerprint"
+  rm -rf "$GNUPGHOME"' "$release/source" "$DAS_FINGERPRINT"
 echo "two secret keys of the address: signing stops, naming both"
 
 # Every signature, by every verifier that reads its kind; then each refuses the signed file with
@@ -126,4 +125,4 @@ secret=(-e 'BEGIN PGP PRIVATE[ ]KEY' -e 'minisign encrypted secret[ ]key')
 if grep -rl "${secret[@]}" "$signed" "$release/source/build/package/aur" || git ls-files -z | xargs -0 grep -l "${secret[@]}"; then
   echo "a secret key above"; exit 1
 fi
-echo "signed by $fingerprint (OpenPGP) and $(tail -n 1 "$signed/das-release.pub") (minisign)"
+echo "signed by $DAS_FINGERPRINT (OpenPGP) and $(tail -n 1 "$signed/das-release.pub") (minisign)"

@@ -50,7 +50,7 @@ endforeach()
 # a keyring may hold other keys of the same address (a colleague's, or an old one after a rotation),
 # and the signatures, the published key and the PKGBUILD must all name the same one.
 execute_process(COMMAND ${gpg} --batch --with-colons --list-secret-keys -- ${OPENPGP_KEY}
-  OUTPUT_VARIABLE keys RESULT_VARIABLE failed ERROR_QUIET)
+  OUTPUT_VARIABLE keys ERROR_QUIET)
 set(candidates "")
 set(signer "")
 string(REPLACE "\n" ";" keys "${keys}")
