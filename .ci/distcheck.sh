@@ -51,7 +51,7 @@ patched=$scratch/patched
 cp -r "$source" "$patched"
 echo '// patched' >>"$patched/src/das.cpp"
 cmake -DSOURCE="$patched" -DOUT="$scratch/patched.tar.gz" -DVERSION="$version" -DEPOCH=0 -DTAR=tar -DGZIP=gzip \
-  -DCOMMIT_OUT="$scratch/patched-commit" -DRECORD="$scratch" -P cmake/source.cmake
+  -DCOMMIT_OUT="$scratch/patched-commit" -P cmake/package/source.cmake
 if tar -tzf "$scratch/patched.tar.gz" | grep -x "das-$version/.commit" || [ -s "$scratch/patched-commit" ]; then
   echo "a tarball made from a patched source still names the commit"; exit 1
 fi

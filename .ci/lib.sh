@@ -4,13 +4,12 @@
 install_missing() {
   # musl for other machines comes from Debian's architectures for them, beside the host's.
   local architecture package missing=()
-  for architecture in arm64 armhf; do
+  for architecture in $(foreign_architectures); do
     dpkg --print-foreign-architectures | grep -x $architecture >/dev/null || dpkg --add-architecture $architecture
   done
   for package in cmake make ninja-build g++ clang libgtest-dev valgrind libc6-dev \
                  g++-mingw-w64-x86-64-posix wine wine64 musl-tools musl-dev lintian qemu-user zip \
-                 g++-aarch64-linux-gnu musl-dev:arm64 g++-arm-linux-gnueabihf musl-dev:armhf \
-                 g++-riscv64-linux-gnu rpm rpmlint dnf buildah podman skopeo umoci jq \
+                 $(build_packages) rpm rpmlint dnf buildah podman skopeo umoci jq \
                  python3-jsonschema gpg gpgv sqv minisign pacman-package-manager makepkg libarchive-tools \
                  reprotest disorderfs faketime locales-all lld llvm-14 libc++-14-dev libc++abi-14-dev; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep 'install ok installed' >/dev/null || missing+=("$package")
@@ -42,12 +41,32 @@ zig_package() {
   echo "$file"
 }
 
-# The project's version, from project() in CMakeLists.txt.
-version() { sed -n 's/^project(das VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
+# The project's version, as the package build's release.json says it, once the packages are made.
+version() { jq -r .version build/package/release.json; }
 
-# The other builds, a name each, as the list in CMakeLists.txt has them.
-other_builds() {
-  sed -n '/^set(das_other_builds/,/)/s/^ \+\([a-z0-9-]\+\) \+[A-Za-z0-9_.-]\+\.cmake)\?$/\1/p' CMakeLists.txt
+# The builds of cmake/builds.cmake, a line each, its fields split by tabs: name, toolchain, libc,
+# triplet, the machine as Debian, RPM, Arch, uname -m, readelf and images name it, runner, packages.
+builds_table() { cmake -P cmake/builds.cmake; }
+
+# The other builds, a name each.
+other_builds() { builds_table | cut -f1; }
+
+# The Debian architectures whose musl-dev the musl builds need, but this machine's, each once.
+foreign_architectures() {
+  builds_table | awk -F '\t' -v host="$(dpkg --print-architecture)" '$3 == "musl" && $5 != host { print $5 }' | sort -u
+}
+
+# The Debian packages that the other builds need: each cross compiler and, for musl, musl-dev of
+# the build's architecture.
+build_packages() {
+  local name toolchain libc triplet debian rest
+  while IFS=$'\t' read -r name toolchain libc triplet debian rest; do
+    case $debian in
+      -|"$(dpkg --print-architecture)") ;;
+      *) echo "g++-$triplet" ;;
+    esac
+    [ "$libc" != musl ] || echo "musl-dev:$debian"
+  done < <(builds_table) | sort -u
 }
 
 # The project's Markdown pages under $top (the top of the source tree unless set), a path each.
@@ -86,26 +105,19 @@ top=$PWD
 export top
 export -f doc_pages doc_commands is_shown_as shown
 
-# The machines das is built for: as readelf names each, as uname -m does there, qemu-user's program
-# for it (none for this one), and the root of Debian's cross C library for it.
-machines=("Advanced Micro Devices X86-64|x86_64||"
-          "AArch64|aarch64|qemu-aarch64|/usr/aarch64-linux-gnu"
-          "ARM|armv7l|qemu-arm|/usr/arm-linux-gnueabihf"
-          "RISC-V|riscv64|qemu-riscv64|/usr/riscv64-linux-gnu")
-
-# Prints the command that runs the Linux program $1 here: qemu for another machine's, then it.
+# Prints the command that runs the Linux program $1 here: the runner of its machine's builds, if
+# any, with the root of the cross C library for a dynamic program, then it.
 runner() {
-  local machine entry name processor qemu root
+  local machine name toolchain libc triplet debian rpm arch uname readelf rest
   machine=$(readelf -h "$1" | sed -n 's/^ *Machine: *//p')
-  for entry in "${machines[@]}"; do
-    IFS='|' read -r name processor qemu root <<<"$entry"
-    if [ "$name" = "$machine" ]; then
-      if [ -n "$qemu" ]; then printf '%s -L %s ' "$qemu" "$root"; fi
+  while IFS=$'\t' read -r name toolchain libc triplet debian rpm arch uname readelf image runner rest; do
+    if [ "$readelf" = "$machine" ]; then
+      if [ "$runner" != - ]; then printf '%s -L /usr/%s ' "$runner" "$triplet"; fi
       printf '%s\n' "$1"
       return
     fi
-  done
-  echo "$1: a program for $machine, which no entry of machines names" >&2
+  done < <(builds_table)
+  echo "$1: a program for $machine, which no build of cmake/builds.cmake is for" >&2
   return 1
 }
 
@@ -113,12 +125,11 @@ runner() {
 # uname -m is $2 (any, if empty), with full RELRO and a stack that is not executable, and either
 # static or needing the C library alone; prints which, and what readelf says of it.
 hardened() {
-  local elf entry name processor rest kind=static
+  local elf name toolchain libc triplet debian rpm arch uname readelf rest kind=static
   elf=$(readelf -hldsW "$1")
-  for entry in "${machines[@]}"; do
-    IFS='|' read -r name processor rest <<<"$entry"
-    [ "$processor" != "$2" ] || grep -q "Machine: *$name\$" <<<"$elf" || { echo "$1 is not for $2" >&2; return 1; }
-  done
+  while IFS=$'\t' read -r name toolchain libc triplet debian rpm arch uname readelf rest; do
+    [ "$uname" != "$2" ] || grep -q "Machine: *$readelf\$" <<<"$elf" || { echo "$1 is not for $2" >&2; return 1; }
+  done < <(builds_table)
   if ! grep -q 'Type: *DYN' <<<"$elf"; then echo "$1 is not position-independent" >&2; return 1; fi
   if ! grep -Eq 'GNU_STACK.* RW +0x' <<<"$elf"; then echo "$1 has an executable stack" >&2; return 1; fi
   if ! grep -q 'GNU_RELRO' <<<"$elf"; then echo "$1 has no RELRO segment" >&2; return 1; fi
@@ -207,7 +218,7 @@ sign_release() {
     mkdir -m 700 "$HOME/.minisign"
     minisign -G -W -p "$HOME/.minisign/minisign.pub" -s "$HOME/.minisign/minisign.key" >/dev/null
     cd "$1"
-    top=$1 shown "cmake -D OPENPGP_KEY=das@example.org -P cmake/sign.cmake" >"$HOME/sign.log" 2>&1 ||
+    top=$1 shown "cmake -D OPENPGP_KEY=das@example.org -P cmake/release/sign.cmake" >"$HOME/sign.log" 2>&1 ||
       { cat "$HOME/sign.log"; exit 1; }
     grep -v "^gpg: " "$HOME/sign.log"' "$release/source"
   release_signed=true

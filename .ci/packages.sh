@@ -30,7 +30,7 @@ for deb in "$packages"/das_"$version"_*.deb; do
   kind=$(pie_kind "$unpacked/usr/bin/das" "")
   if [ "$kind" = static ]; then
     test -z "$(dpkg-deb -f "$deb" Depends)"
-    # It carries its C library, and says so in a field that CPack has no variable for.
+    # It carries its C library, and says so.
     test -n "$(dpkg-deb -f "$deb" Built-Using)"
     files+=(usr/share/lintian/overrides/das)
   else
@@ -51,7 +51,7 @@ done
 
 for rpm in "$packages"/das-"$version"-1.*.rpm; do
   # A static das asks for nothing but rpmlib's features; a dynamic one for the C library.
-  if rpm -qpR "$rpm" | grep -v '^rpmlib(' >/dev/null; then rpmlintrc=cmake/rpmlintrc; else rpmlintrc=cmake/rpmlintrc-static; fi
+  if rpm -qpR "$rpm" | grep -v '^rpmlib(' >/dev/null; then rpmlintrc=cmake/package/rpmlintrc; else rpmlintrc=cmake/package/rpmlintrc-static; fi
   rpmlint -r $rpmlintrc "$rpm"
   test "$(rpm -qp --queryformat '%{LICENSE} %{PACKAGER}' "$rpm")" = "ISC The das developers <das@example.org>"
   # Not relocatable, no Group tag, which RPM no longer uses (rpm shows an absent one as
@@ -71,39 +71,46 @@ for rpm in "$packages"/das-"$version"-1.*.rpm; do
 done
 
 # The container image, checked without a container runtime, which cannot run here: an index over
-# linux/amd64 and linux/arm64, each an image whose root holds das alone, run by nobody, which
-# answers from it.
+# the platform of every build that goes into it, each an image whose root holds das alone, run by
+# nobody, which answers from it.
 image=oci-archive:$packages/das-$version-oci-image.tar:das:$version
-test "$(skopeo inspect --raw "$image" | jq -r '[.manifests[].platform | .os + "/" + .architecture] | join(" ")')" = \
-  "linux/amd64 linux/arm64"
-declare -A processors=([amd64]=x86_64 [arm64]=aarch64)
-for architecture in amd64 arm64; do
-  skopeo copy --quiet --override-arch $architecture "$image" "oci:$scratch/image:$architecture"
-  umoci unpack --image "$scratch/image:$architecture" "$scratch/bundle-$architecture" >/dev/null
-  diff <(cd "$scratch/bundle-$architecture/rootfs" && find . -printf '%p %U:%G %m\n' | sort) \
+platforms=$(jq -r '.image[]' build/package/release.json | while read -r build; do
+  builds_table | awk -F '\t' -v build="$build" '$1 == build { print $1 " " $10 " " $8 }'; done)
+test "$(skopeo inspect --raw "$image" | jq -r '[.manifests[].platform | .os + "/" + .architecture + (if .variant then "/" + .variant else "" end)] | join(" ")')" = \
+  "$(cut -d' ' -f2 <<<"$platforms" | paste -sd' ')"
+first=""
+while read -r build platform processor; do
+  IFS=/ read -r os architecture variant <<<"$platform"
+  skopeo copy --quiet --override-os "$os" --override-arch "$architecture" ${variant:+--override-variant "$variant"} \
+    "$image" "oci:$scratch/image:$build"
+  umoci unpack --image "$scratch/image:$build" "$scratch/bundle-$build" >/dev/null
+  diff <(cd "$scratch/bundle-$build/rootfs" && find . -printf '%p %U:%G %m\n' | sort) \
        <(printf '%s\n' '. 0:0 755' './das 0:0 755')
-  config=$(skopeo inspect --override-arch $architecture --config "$image")
+  config=$(skopeo inspect --override-arch "$architecture" ${variant:+--override-variant "$variant"} --config "$image")
   test "$(jq -r '.config | [.User, (.Entrypoint | join(" ")), .Labels["org.opencontainers.image.version"],
                            .Labels["org.opencontainers.image.licenses"]] | join(" ")' <<<"$config")" = \
     "65534:65534 /das $version ISC"
   # An image with no base names none, and its history says what made its layer.
-  manifest=$(skopeo inspect --raw "oci:$scratch/image:$architecture")
+  manifest=$(skopeo inspect --raw "oci:$scratch/image:$build")
   test "$(jq -c '.annotations // {} | with_entries(select(.key | startswith("org.opencontainers.image.base.")))' \
           <<<"$manifest")" = "{}"
   test "$(jq -r '[.history[].created_by] | join(" ")' <<<"$config")" = \
-    "das $version: COPY bin/das of das-$version-linux-${processors[$architecture]}-musl.tar.gz to /das"
-  answers "$scratch/bundle-$architecture/rootfs/das"
-done
-echo "image: $(skopeo inspect "$image" | jq -r .Digest) for linux/amd64 and linux/arm64"
+    "das $version: COPY bin/das of das-$version-linux-$processor-musl.tar.gz to /das"
+  answers "$scratch/bundle-$build/rootfs/das"
+  first=${first:-$build}
+done <<<"$platforms"
+echo "image: $(skopeo inspect "$image" | jq -r .Digest) for" $(cut -d' ' -f2 <<<"$platforms")
 # The same archive as `docker save` writes it, read through its manifest.json by skopeo's reader of
-# Docker's archives: das:VERSION, the linux/amd64 image, whose layers match its config's digests.
+# Docker's archives: das:VERSION, the image of the first of those builds, whose layers match its
+# config's digests.
 docker_image=docker-archive:$packages/das-$version-oci-image.tar:das:$version
-test "$(skopeo inspect --config "$docker_image" | jq -r '.os + "/" + .architecture')" = linux/amd64
-skopeo copy --quiet "$docker_image" "oci:$scratch/docker:amd64"
-umoci unpack --image "$scratch/docker:amd64" "$scratch/bundle-docker" >/dev/null
+first_platform=$(sed -n 1p <<<"$platforms" | cut -d' ' -f2)
+test "$(skopeo inspect --config "$docker_image" | jq -r '.os + "/" + .architecture')" = "$first_platform"
+skopeo copy --quiet "$docker_image" "oci:$scratch/docker:first"
+umoci unpack --image "$scratch/docker:first" "$scratch/bundle-docker" >/dev/null
 diff <(cd "$scratch/bundle-docker/rootfs" && find . -printf '%p %U:%G %m\n' | sort) <(printf '%s\n' '. 0:0 755' './das 0:0 755')
-cmp "$scratch/bundle-docker/rootfs/das" "$scratch/bundle-amd64/rootfs/das"
-echo "image: as Docker's classic store loads it, das:$version for linux/amd64"
+cmp "$scratch/bundle-docker/rootfs/das" "$scratch/bundle-$first/rootfs/das"
+echo "image: as Docker's classic store loads it, das:$version for $first_platform"
 
 echo "packages: $(cd "$packages" && ls -1 | tr '\n' ' ')"
 # SHA256SUMS lists every package beside it (but the signatures of a release), and each one's sum is right.
@@ -119,7 +126,7 @@ done
 # SHA256SUMS lists the packages that the build made, not whatever else lies beside them.
 stray=$packages/das_${version}_stray.deb
 touch "$stray"
-cpack --preset package >/dev/null
+cmake --build --preset package >/dev/null
 rm "$stray"
 lists_every_package
 echo "SHA256SUMS: what the build made, and nothing else beside it"

@@ -27,20 +27,23 @@ if [ -z "$(git status --porcelain --untracked-files=all)" ]; then
     "$(git rev-parse HEAD)"
 fi
 # Every Debian package it names is this machine's at that version, and where the package lists give
-# the digest of its .deb, it is that one.
+# the digest of its .deb, it is that one (the lists read once, for all of them).
+named_debs=$(jq -r '.resolvedDependencies[] | select(.uri | startswith("pkg:deb/")) |
+                    (.uri | capture("^pkg:deb/[^/]+/(?<n>[^@]+)@(?<v>[^?]+)\\?arch=(?<a>[^&]+)")) as $p |
+                    [$p.n, ($p.v | gsub("%2B"; "+") | gsub("%7E"; "~") | gsub("%3A"; ":")), $p.a, (.digest.sha256 // "none")] | join(" ")' \
+             <<<"$definition")
+listed=$(apt-cache show $(awk '$4 != "none" { print $1 ":" $3 "=" $2 }' <<<"$named_debs") 2>/dev/null |
+         awk '/^Package: / { p = $2 } /^Architecture: / { a = $2 } /^Version: / { v = $2 } /^SHA256: / { print p, v, a, $2 }')
 count=0
 while read -r name package_version architecture digest; do
   dpkg-query -W -f '${Version}\n' "$name:$architecture" 2>/dev/null | grep -xF "$package_version" >/dev/null ||
     { echo "$provenance: $name $package_version ($architecture) is not this machine's"; exit 1; }
   if [ "$digest" != none ]; then
-    apt-cache show "$name:$architecture=$package_version" | grep -x "SHA256: $digest" >/dev/null ||
+    grep -xF "$name $package_version $architecture $digest" <<<"$listed" >/dev/null ||
       { echo "$provenance: $name $package_version ($architecture): not the digest of its .deb"; exit 1; }
   fi
   count=$((count + 1))
-done < <(jq -r '.resolvedDependencies[] | select(.uri | startswith("pkg:deb/")) |
-                (.uri | capture("^pkg:deb/[^/]+/(?<n>[^@]+)@(?<v>[^?]+)\\?arch=(?<a>[^&]+)")) as $p |
-                [$p.n, ($p.v | gsub("%2B"; "+") | gsub("%7E"; "~") | gsub("%3A"; ":")), $p.a, (.digest.sha256 // "none")] | join(" ")' \
-             <<<"$definition")
+done <<<"$named_debs"
 for tool in g++-12 cmake dpkg rpm buildah; do
   jq -e --arg name "$tool" '.resolvedDependencies[] | select(.name == $name)' <<<"$definition" >/dev/null ||
     { echo "$provenance: names no $tool"; exit 1; }
@@ -62,8 +65,9 @@ named=$(jq -r '.predicate.buildDefinition.resolvedDependencies[] | select(.uri |
                .name + ":" + (.uri | capture("[?&]arch=(?<a>[^&]+)").a)' "$provenance" | LC_ALL=C sort -u)
 read_here=$scratch/read-by-the-builds
 mkdir -p "$read_here"
-for dir in build/package $(other_builds | sed 's|^|build/package/|'); do
-  cxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$dir"/CMakeFiles/*/CMakeCXXCompiler.cmake)
+for dir in $(jq -r '.builds[].directory' build/package/release.json); do
+  # The compiler, as the link command begins with it.
+  cxx=$(cut -d' ' -f1 "$dir/CMakeFiles/das.dir/link.txt")
   flags=$(sed -n 's/^CXX_\(DEFINES\|INCLUDES\|FLAGS\) = //p' "$dir/CMakeFiles/das.dir/flags.make" | tr '\n' ' ')
   link=$(sed -e "s| -o [^ ]*| -o $read_here/das|" -e "s|-Map=[^ ,]*|-Map=$read_here/map|" "$dir/CMakeFiles/das.dir/link.txt")
   (cd "$dir" && eval "$cxx $flags -v -M $top/src/das.cpp" && eval "$link -v") >"$read_here/said" 2>&1 ||

@@ -50,11 +50,13 @@ for package in "$packages"/das[-_]"$version"[-_]*; do
            echo "$name: Provides: $bundled" ;;
     *)     echo "$name: embeds $embedded" ;;
   esac
-  # A static das carries its C library, and das.exe MinGW-w64's runtime: the map was read.
-  case $name in
-    *_amd64.deb|*_arm64.deb|*.x86_64.rpm|*.aarch64.rpm) carries=glibc ;;
-    *-musl.tar.gz|*-oci-image.tar) carries=musl ;;
-    *.zip) carries=mingw-w64 ;;
+  # A static das carries its C library, and das.exe MinGW-w64's runtime: the map was read. The
+  # build that made the package says which: musl's, or the Windows runtime (a glibc das in a
+  # package is a dynamic one).
+  build=$(jq -r --arg name "$name" '.builds | to_entries[] | select(any(.value[]; . == $name)) | .key' build/package/release.json)
+  case $name:$(builds_table | awk -F '\t' -v build="$build" '$1 == build { print $3 }') in
+    *-oci-image.tar:|*:musl) carries=musl ;;
+    *:ucrt) carries=mingw-w64 ;;
     *) carries="" ;;
   esac
   if [ -n "$carries" ] && ! grep -qw "$carries" <<<"$embedded"; then
@@ -67,18 +69,21 @@ done
 # by what its --version says, and the package URLs by that distribution.
 cp "$(readlink -f "$(command -v g++)")" "$scratch/g++"
 printf 'ID=ubuntu\nVERSION_ID="24.04"\n' >"$scratch/os-release"
-cmake -DMAP=build/package/das-Release.map -DOUT="$scratch/built-from.cmake" -DCOMPILER="$scratch/g++" -DLINKER=/usr/bin/ld \
-  -DPLATFORM=linux/amd64 -DOS_RELEASE="$scratch/os-release" -P cmake/built-from.cmake
-mkdir "$scratch/elsewhere"
-SOURCE_DATE_EPOCH=0 cmake -DCPACK_PACKAGE_FILES="$PWD/$packages/das_${version}_amd64.deb" -DCPACK_OUTPUT_FILE_PREFIX="$scratch/elsewhere" \
-  -DCPACK_PACKAGE_VERSION="$version" -DCPACK_DAS_URL=https://example.org/das -DCPACK_PACKAGE_DESCRIPTION_SUMMARY=das \
-  -DCPACK_DAS_BUILT_FROM="$scratch/built-from.cmake" -DCPACK_DAS_RECORD="$scratch/elsewhere" -P cmake/sbom.cmake
-bill=$scratch/elsewhere/das_${version}_amd64.deb.cdx.json
+cmake -DMAP=build/package/musl/das-Release.map -DOUT="$scratch/built-from.cmake" -DCOMPILER="$scratch/g++" \
+  -DLINKER=/usr/bin/ld -DPLATFORM=linux/amd64 -DOS_RELEASE="$scratch/os-release" -P cmake/package/built-from.cmake
+bill=$scratch/das_${version}_amd64.deb.cdx.json
+cat >"$scratch/bill.cmake" <<EOF
+cmake_minimum_required(VERSION 3.25)
+include("$PWD/cmake/package/cyclonedx.cmake")
+das_cyclonedx(PACKAGE "$PWD/$packages/das_${version}_amd64.deb" OUTPUT "$bill" VERSION "$version" EPOCH 0
+  URL https://example.org/das DESCRIPTION das BUILT_FROM "$scratch/built-from.cmake")
+EOF
+cmake -P "$scratch/bill.cmake"
 /usr/bin/python3 .ci/cyclonedx.py "$scratch/schemas" "$bill"
 compiler=$(jq -r '.metadata.tools.components[] | select(.description == "compiler: g++") |
                   [.version, (.properties[] | select(.name == "das:path").value), .purl // "no purl"] | join(" ")' "$bill")
 test "$compiler" = "$(g++ -dumpfullversion) $scratch/g++ no purl"
-jq -r '.components[].purl' "$bill" | grep '^pkg:deb/ubuntu/glibc@.*&distro=ubuntu-24\.04$' >/dev/null
+jq -r '.components[].purl' "$bill" | grep '^pkg:deb/ubuntu/musl@.*&distro=ubuntu-24\.04$' >/dev/null
 echo "built elsewhere: the compiler by its path ($compiler), the package URLs for ubuntu-24.04"
 
 # The releases page's commands, as printed: the fields and the bill of one package, and the bill
@@ -86,13 +91,13 @@ echo "built elsewhere: the compiler by its path ($compiler), the package URLs fo
 cd "$packages"
 fields=$(shown "dpkg-deb -f ")
 echo "$fields"
-grep -qx 'gcc-12 (= .*), glibc (= .*)' <<<"$fields"
+grep -qx 'musl (= .*)' <<<"$fields"
 fields=$(shown "rpm -qp --provides ")
 echo "$fields"
-grep -q '^bundled(glibc) = ' <<<"$fields"
+grep -q '^bundled(musl) = ' <<<"$fields"
 fields=$(shown "jq -r '.components[] ")
 echo "$fields"
-grep -q '^glibc .* pkg:deb/debian/glibc@' <<<"$fields"
+grep -q '^musl .* pkg:deb/debian/musl@' <<<"$fields"
 fields=$(shown "jq -r '.metadata.component ")
 echo "$fields"
 test "${fields##*$'\n'}" = "das_${version}_amd64.deb: OK"

@@ -69,7 +69,7 @@ as_nobody "$release/home" '
   new_key
   cd "$1"
   before=$(ls -l --full-time build/package/packages)
-  if cmake -D OPENPGP_KEY=das@example.org -P cmake/sign.cmake >"$HOME/two-keys.log" 2>&1; then
+  if cmake -D OPENPGP_KEY=das@example.org -P cmake/release/sign.cmake >"$HOME/two-keys.log" 2>&1; then
     echo "signed with two secret keys of the address"; exit 1
   fi
   test "$(ls -l --full-time build/package/packages)" = "$before"

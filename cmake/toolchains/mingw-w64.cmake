@@ -1,12 +1,9 @@
 # das.exe for 64-bit Windows, cross-built with MinGW-w64 (Debian: g++-mingw-w64-x86-64-posix) and
 # run here under Wine (wine, wine64).
 #
-#   cmake -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake [-DDAS_WINDOWS_CRT=msvcrt]
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-include(${CMAKE_CURRENT_LIST_DIR}/need.cmake)
-
-set(triplet x86_64-w64-mingw32)
+#   cmake -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64.cmake [-DDAS_WINDOWS_CRT=msvcrt]
+set(das_toolchain ${CMAKE_CURRENT_LIST_FILE})
+include(${CMAKE_CURRENT_LIST_DIR}/row.cmake)
 set(mingw PACKAGE g++-mingw-w64-x86-64-posix FOR "The Windows build")
 das_need(CMAKE_C_COMPILER PROGRAM ${triplet}-gcc-posix ${triplet}-gcc ${mingw})
 das_need(CMAKE_CXX_COMPILER PROGRAM ${triplet}-g++-posix ${triplet}-g++ ${mingw})

@@ -1,10 +1,11 @@
 # Signs a release, from the top of the source tree, once the package build has made it:
 #
-#   cmake -D OPENPGP_KEY=<the releaser's key> [-D MINISIGN_KEY=<their secret key file>] -P cmake/sign.cmake
+#   cmake -D OPENPGP_KEY=<the releaser's key> [-D MINISIGN_KEY=<their secret key file>] -P cmake/release/sign.cmake
 #
 # with the releaser's own keys, which never enter the source or a package: an OpenPGP key of their
 # keyring and a minisign secret key, by default where minisign keeps it, ~/.minisign/minisign.key.
-# Beside the packages (PACKAGES, build/package/packages by default) it writes detached signatures,
+# The package build's release.json (RELEASE, build/package/release.json by default) says what the
+# release is and where its packages are. Beside them it writes detached signatures,
 # which change no package: armoured OpenPGP ones of SHA256SUMS, the source tarball and the
 # provenance (.asc), and minisign ones of SHA256SUMS and the provenance (.minisig), and the two
 # public keys (das-release-key.asc, das-release.pub). It then writes the Arch Linux package's
@@ -12,14 +13,14 @@
 # key as keys/pgp/<fingerprint>.asc, under AUR (build/package/aur by default). gpg and minisign
 # ask for the keys' passphrases as they do.
 cmake_minimum_required(VERSION 3.25)
-cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH top)
-if(NOT PACKAGES)
-  set(PACKAGES build/package/packages)
+include(${CMAKE_CURRENT_LIST_DIR}/../builds.cmake)
+if(NOT RELEASE)
+  set(RELEASE build/package/release.json)
 endif()
 if(NOT AUR)
   set(AUR build/package/aur)
 endif()
-foreach(variable PACKAGES AUR)
+foreach(variable RELEASE AUR)
   cmake_path(ABSOLUTE_PATH ${variable} BASE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} NORMALIZE)
 endforeach()
 if(NOT OPENPGP_KEY)
@@ -32,14 +33,17 @@ find_program(gpg gpg REQUIRED)
 find_program(minisign minisign REQUIRED)
 find_program(makepkg makepkg REQUIRED)
 
-file(STRINGS ${top}/CMakeLists.txt project REGEX "^project\\(das " LIMIT_COUNT 1)
-if(NOT project MATCHES "VERSION ([0-9.]+) DESCRIPTION \"([^\"]*)\"")
-  message(FATAL_ERROR "${top}/CMakeLists.txt: no version and description in project()")
+if(NOT EXISTS ${RELEASE})
+  message(FATAL_ERROR "${RELEASE}: not there; make the release first (cmake --workflow --preset package)")
 endif()
-set(VERSION ${CMAKE_MATCH_1})
-set(DESCRIPTION ${CMAKE_MATCH_2})
-set(tarball das-${VERSION}.tar.gz)
-set(provenance das-${VERSION}.provenance.json)
+file(READ ${RELEASE} release)
+string(JSON VERSION GET "${release}" version)
+string(JSON DESCRIPTION GET "${release}" description)
+string(JSON URL GET "${release}" homepage)
+string(JSON MAINTAINER GET "${release}" maintainer)
+string(JSON PACKAGES GET "${release}" packages)
+string(JSON tarball GET "${release}" source)
+string(JSON provenance GET "${release}" provenance)
 foreach(file SHA256SUMS ${tarball} ${provenance})
   if(NOT EXISTS ${PACKAGES}/${file})
     message(FATAL_ERROR "${PACKAGES}/${file}: not there; make the release first (cmake --workflow --preset package)")
@@ -107,9 +111,16 @@ execute_process(COMMAND ${minisign} -R -s ${MINISIGN_KEY} -p ${PACKAGES}/das-rel
 
 # Arch Linux's makepkg checks the tarball against the signer's primary key, by its fingerprint.
 file(SHA256 ${PACKAGES}/${tarball} SHA256)
-file(STRINGS ${top}/cmake/package.cmake url REGEX "^set\\(CPACK_DAS_URL " LIMIT_COUNT 1)
-string(REGEX REPLACE ".*\"(.*)\".*" "\\1" URL "${url}")
-configure_file(${top}/cmake/PKGBUILD.in ${AUR}/PKGBUILD @ONLY)
+# Arch Linux's names for the machines of the builds, each once.
+set(ARCHITECTURES "")
+foreach(build IN LISTS DAS_BUILDS)
+  if(DAS_BUILD_${build}_ARCH)
+    list(APPEND ARCHITECTURES ${DAS_BUILD_${build}_ARCH})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES ARCHITECTURES)
+list(JOIN ARCHITECTURES " " ARCHITECTURES)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/PKGBUILD.in ${AUR}/PKGBUILD @ONLY)
 # Where the AUR keeps the keys its PKGBUILDs name, for packagers to import.
 configure_file(${PACKAGES}/das-release-key.asc ${AUR}/keys/pgp/${FINGERPRINT}.asc COPYONLY)
 execute_process(COMMAND ${makepkg} --printsrcinfo WORKING_DIRECTORY ${AUR}

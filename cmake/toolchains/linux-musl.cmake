@@ -1,33 +1,22 @@
-# das linked statically against musl as a position-independent executable (Debian: musl-dev):
-# the smallest, fastest start-up.
-#
-#   cmake -B build/musl -DCMAKE_TOOLCHAIN_FILE=cmake/musl.cmake
-#
-# For another processor, a toolchain file sets CMAKE_SYSTEM_PROCESSOR (as uname -m says it there),
-# triplet (the cross gcc's, as in Debian's g++-<triplet>), musl (musl's directory names for it),
-# qemu (qemu-user's program for it) and DAS_DEBIAN_ARCH, and includes this one.
+# das linked statically against musl as a position-independent executable: the smallest, fastest
+# start-up. Included by the build's toolchain file as its last line, after it has set musl (musl's
+# directory names for the machine: /usr/include/<musl>, /usr/lib/<musl>); the build's row of
+# cmake/builds.cmake names the processor, the compiler and the program that runs it here, if any.
 #
 # Debian's musl-gcc wrapper cannot make a static PIE (given -static-pie it quietly makes a dynamic
-# program), so the host's gcc compiles against musl's headers and links musl's start files itself.
-set(CMAKE_SYSTEM_NAME Linux)
-set(DAS_LIBC musl)
-include(${CMAKE_CURRENT_LIST_DIR}/need.cmake)
-if(NOT DEFINED triplet) # this machine's own musl
-  set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_HOST_SYSTEM_PROCESSOR})
-  set(CMAKE_C_COMPILER gcc)
-  set(CMAKE_CXX_COMPILER g++)
-  set(musl ${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
-  set(musl_package musl-dev)
-else()
-  set(for PACKAGE g++-${triplet} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
-  das_need(CMAKE_C_COMPILER PROGRAM ${triplet}-gcc ${for})
-  das_need(CMAKE_CXX_COMPILER PROGRAM ${triplet}-g++ ${for})
-  das_need(DAS_QEMU PROGRAM ${qemu} PACKAGE qemu-user FOR "Running the ${CMAKE_SYSTEM_PROCESSOR} musl das here" LAUNCHER)
+# program), so gcc compiles against musl's headers and links musl's start files itself.
+set(das_toolchain ${CMAKE_PARENT_LIST_FILE})
+include(${CMAKE_CURRENT_LIST_DIR}/row.cmake)
+set(for PACKAGE g++-${triplet} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
+das_need(CMAKE_C_COMPILER PROGRAM ${triplet}-gcc ${for})
+das_need(CMAKE_CXX_COMPILER PROGRAM ${triplet}-g++ ${for})
+if(runner)
+  das_need(DAS_QEMU PROGRAM ${runner} PACKAGE qemu-user FOR "Running the ${CMAKE_SYSTEM_PROCESSOR} musl das here" LAUNCHER)
   if(DAS_QEMU)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${DAS_QEMU})
   endif()
-  set(musl_package musl-dev:${DAS_DEBIAN_ARCH})
 endif()
+set(musl_package musl-dev:${DAS_BUILD_${DAS_BUILD}_DEBIAN})
 set(for PACKAGE ${musl_package} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
 das_need(DAS_MUSL_INCLUDE_DIR FILE stdio.h PATHS /usr/include/${musl} /usr/lib/musl/include ${for})
 das_need(DAS_MUSL_LIB_DIR FILE rcrt1.o PATHS /usr/lib/${musl} /usr/lib/musl/lib ${for})

@@ -1,7 +1,7 @@
 # Writes the source tarball, das-<version>.tar.gz, that distributions build from:
 #
 #   cmake -DSOURCE=<top of the source tree> -DOUT=<tarball> -DVERSION=<das's> -DEPOCH=<seconds>
-#         -DTAR=<GNU tar> -DGZIP=<gzip> [-DGIT=<git>] -DCOMMIT_OUT=<file> -DRECORD=<dir> -P source.cmake
+#         -DTAR=<GNU tar> -DGZIP=<gzip> [-DGIT=<git>] -DCOMMIT_OUT=<file> -P source.cmake
 #
 # It holds, under das-<version>/, the files of the paths below: all that a build, its tests and its
 # packages need, and not CI's own scripts. Where the tree is a clean git checkout, .commit names its
@@ -10,7 +10,7 @@
 # tarball made from the tarball is the same, and one made from a patched tarball names no commit.
 # COMMIT_OUT gets that commit, or nothing. Every member is a file (no
 # directory), in name order, owned by root, dated EPOCH (the builder's SOURCE_DATE_EPOCH where
-# set), mode 0644 or 0755; gzip writes no name or time. It is noted as made in RECORD.
+# set), mode 0644 or 0755; gzip writes no name or time.
 cmake_minimum_required(VERSION 3.25)
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(EPOCH $ENV{SOURCE_DATE_EPOCH})
@@ -86,5 +86,3 @@ execute_process(
     --mode=u=rwX,go=rX --transform=s,^,das-${VERSION}/, ${members}
   COMMAND ${GZIP} -9n OUTPUT_FILE ${OUT} COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE_RECURSE ${work})
-cmake_path(GET OUT FILENAME name)
-file(TOUCH ${RECORD}/${name})

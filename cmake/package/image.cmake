@@ -1,0 +1,111 @@
+# Build time, a package build, once the packages are made: writes das's container image, an OCI
+# image archive, from the musl tarballs of the builds that cmake/builds.cmake puts in it:
+#
+#   cmake -DRELEASE=<release.json> -DWORK=<dir> -DBUILDAH=... -DTAR=... -P image.cmake
+#
+# For each of those machines an image of one layer that holds the static das and nothing else, run
+# as nobody with das as its entry point, and one index over them all, named das:VERSION; and for
+# Docker's classic image store, a manifest.json that names the first machine's image.
+# buildah makes them in a store of its own under WORK; every time in them is the release's (or the
+# builder's SOURCE_DATE_EPOCH, as in every other package), and the archive is written in name
+# order with root as the owner, so that the same source gives the same bytes. Its bill of
+# materials, beside it, names what each das in it carries.
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/../builds.cmake)
+file(READ ${RELEASE} release)
+foreach(field version summary homepage packages epoch image_file)
+  string(JSON ${field} GET "${release}" ${field})
+endforeach()
+set(EPOCH ${epoch})
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(EPOCH $ENV{SOURCE_DATE_EPOCH})
+endif()
+set(VERSION ${version})
+set(PACKAGES ${packages})
+set(SOURCE ${homepage})
+set(DESCRIPTION ${summary})
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${PACKAGES})
+set(buildah ${BUILDAH} --root ${WORK}/storage --runroot ${WORK}/run --storage-driver vfs)
+
+function(run)
+  execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE out RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${ARGN}: ${failed}")
+  endif()
+  string(STRIP "${out}" out)
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+run(${buildah} manifest create das-index)
+set(BUILT_FROM "")
+string(JSON count LENGTH "${release}" image)
+math(EXPR last "${count} - 1")
+foreach(index RANGE ${last})
+  string(JSON build GET "${release}" image ${index})
+  string(JSON tarball GET "${release}" builds ${build} image_tarball)
+  string(JSON built_from GET "${release}" builds ${build} built_from)
+  list(APPEND BUILT_FROM ${built_from})
+  # linux/arm/v7: the architecture arm, its variant v7.
+  string(REPLACE "/" ";" platform ${DAS_BUILD_${build}_IMAGE})
+  list(POP_FRONT platform os architecture variant)
+  set(variant_option "")
+  if(variant)
+    set(variant_option --variant ${variant})
+  endif()
+  file(ARCHIVE_EXTRACT INPUT ${PACKAGES}/${tarball} DESTINATION ${WORK}/${build} PATTERNS bin/das)
+  run(${buildah} from --arch ${architecture} ${variant_option} --os ${os} --name das-${build} scratch)
+  set(container ${out})
+  run(${buildah} copy --chmod 0755 --chown 0:0 ${container} ${WORK}/${build}/bin/das /das)
+  # An image with no base says none, and its layer's history says what made it.
+  run(${buildah} config --entrypoint [=[["/das"]]=] --user 65534:65534
+    --annotation org.opencontainers.image.base.name- --annotation org.opencontainers.image.base.digest-
+    --created-by "das ${VERSION}: COPY bin/das of ${tarball} to /das"
+    --label org.opencontainers.image.title=das
+    --label org.opencontainers.image.description=${DESCRIPTION}
+    --label org.opencontainers.image.version=${VERSION}
+    --label org.opencontainers.image.licenses=ISC
+    --label org.opencontainers.image.source=${SOURCE}
+    ${container})
+  run(${buildah} commit --quiet --timestamp ${EPOCH} --format oci --rm ${container} das-${build})
+  run(${buildah} manifest add das-index containers-storage:localhost/das-${build})
+endforeach()
+run(${buildah} manifest push --quiet --all --format oci das-index oci:${WORK}/layout:das:${VERSION})
+# Docker's classic image store loads only an archive that `docker save` would write, which names
+# an image's config and layers in manifest.json; the blobs are the layout's, shared. It names the
+# image of the first build above, the first of cmake/builds.cmake (linux/amd64), as das:VERSION; a
+# store that reads the OCI index takes every platform.
+set(layout ${WORK}/layout)
+function(blob variable digest)
+  string(REPLACE ":" "/" path "${digest}")
+  file(READ ${layout}/blobs/${path} text)
+  set(${variable} "${text}" PARENT_SCOPE)
+endfunction()
+file(READ ${layout}/index.json images)
+string(JSON type GET "${images}" manifests 0 mediaType)
+if(type STREQUAL "application/vnd.oci.image.index.v1+json")
+  string(JSON digest GET "${images}" manifests 0 digest)
+  blob(images ${digest})
+endif()
+string(JSON first GET "${images}" manifests 0 digest)
+blob(manifest ${first})
+string(JSON config GET "${manifest}" config digest)
+string(REPLACE ":" "/" config "blobs/${config}")
+set(entry "{}")
+string(JSON entry SET "${entry}" Config "\"${config}\"")
+string(JSON entry SET "${entry}" RepoTags "[\"das:${VERSION}\"]")
+string(JSON entry SET "${entry}" Layers "[]")
+string(JSON count LENGTH "${manifest}" layers)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+  string(JSON layer GET "${manifest}" layers ${i} digest)
+  string(REPLACE ":" "/" layer "blobs/${layer}")
+  string(JSON entry SET "${entry}" Layers ${i} "\"${layer}\"")
+endforeach()
+string(JSON docker SET "[]" 0 "${entry}")
+file(WRITE ${layout}/manifest.json "${docker}\n")
+run(${TAR} --create --file ${PACKAGES}/${image_file} --directory ${WORK}/layout --sort=name
+  --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${EPOCH} --mode=u+rw,go=rX .)
+include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
+das_cyclonedx(PACKAGE "${PACKAGES}/${image_file}" OUTPUT "${PACKAGES}/${image_file}.cdx.json"
+  VERSION ${VERSION} EPOCH ${EPOCH} URL ${SOURCE} DESCRIPTION "${DESCRIPTION}" BUILT_FROM ${BUILT_FROM})

@@ -1,0 +1,131 @@
+# Configure time, the top of a package build (DAS_PACKAGE), once the builds that go into packages
+# are configured (CMakeLists.txt): the release's steps, each a target, in this order:
+#   1. each of those builds is built, then packaged by cmake/package/packages.cmake: its .deb,
+#      RPM, tarball or zip, each with its bill of materials;
+#   2. the source tarball (cmake/package/source.cmake);
+#   3. the container image, from the tarballs of the builds it holds (cmake/package/image.cmake);
+#   4. SHA256SUMS and the provenance, over everything above (cmake/package/checksums.cmake).
+# What the release is (the project's details, its packages' words, which file each step makes) is
+# written here once, into release.json, which every step reads, and cmake/release/sign.cmake and
+# CI too.
+include(${PROJECT_SOURCE_DIR}/cmake/need.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/package/json.cmake)
+das_need(DAS_BUILDAH PROGRAM buildah PACKAGE buildah FOR "The container image")
+find_program(DAS_TAR NAMES gtar tar REQUIRED)
+find_program(DAS_GZIP gzip REQUIRED)
+find_program(DAS_GIT git)
+set(tools ${DAS_TAR} ${DAS_GZIP} ${DAS_BUILDAH})
+foreach(program dpkg-deb rpmbuild zip)
+  string(MAKE_C_IDENTIFIER "DAS_${program}" variable)
+  string(TOUPPER ${variable} variable)
+  find_program(${variable} ${program} REQUIRED)
+  list(APPEND tools ${${variable}})
+endforeach()
+
+set(version ${PROJECT_VERSION})
+set(release "{}")
+das_json_set(release "${PROJECT_NAME}" name)
+das_json_set(release "${version}" version)
+das_json_set(release "${PROJECT_DESCRIPTION}" description)
+das_json_set(release "${PROJECT_HOMEPAGE_URL}" homepage)
+das_json_set(release "${DAS_MAINTAINER}" maintainer)
+das_json_set(release "The das developers" vendor)
+das_json_set(release ISC licence)
+string(JSON release SET "${release}" epoch ${DAS_RELEASE_EPOCH})
+# The packages' own words.
+das_json_set(release "greet, read one integer, answer with it" summary)
+das_json_set(release "\
+das writes the greeting \"Hello, world!\" to standard output, reads one signed
+decimal integer from standard input, and answers \"das\" and that number.
+It has a defined answer for every input, reports every read or write failure
+in its exit status, and leaves what it does not read for the next reader on
+terminals, pipes and files alike." about)
+das_json_set(release "\
+It is linked statically and needs nothing
+outside its own binary." about_static)
+das_json_set(release "${DAS_PACKAGE_DIR}" packages)
+string(JSON release SET "${release}" tools "[]")
+foreach(tool IN LISTS tools)
+  das_json_quote(quoted "${tool}")
+  das_json_append(release "${quoted}" tools)
+endforeach()
+
+# The files of each step, and of the release: every one of them, which SHA256SUMS lists.
+string(JSON release SET "${release}" builds "{}")
+string(JSON release SET "${release}" files "[]")
+macro(made file)
+  das_json_quote(quoted "${file}")
+  das_json_append(release "${quoted}" files)
+endmacro()
+set(image_builds "")
+set(packaging_targets "")
+foreach(name IN LISTS DAS_BUILDS)
+  if(NOT DAS_BUILD_${name}_PACKAGES)
+    continue()
+  endif()
+  string(JSON release SET "${release}" builds ${name} "{}")
+  das_json_set(release "${PROJECT_BINARY_DIR}/${name}" builds ${name} directory)
+  das_json_set(release "${PROJECT_BINARY_DIR}/${name}/built-from-${das_other_config}.cmake" builds ${name} built_from)
+  set(tarball das-${version}-linux-${DAS_BUILD_${name}_UNAME}-${DAS_BUILD_${name}_LIBC}.tar.gz)
+  foreach(kind IN LISTS DAS_BUILD_${name}_PACKAGES)
+    if(kind STREQUAL "deb")
+      set(file das_${version}_${DAS_BUILD_${name}_DEBIAN}.deb)
+    elseif(kind STREQUAL "rpm")
+      set(file das-${version}-1.${DAS_BUILD_${name}_RPM}.rpm)
+    elseif(kind STREQUAL "tarball")
+      set(file ${tarball})
+    elseif(kind STREQUAL "zip")
+      set(file das-${version}-windows-${DAS_BUILD_${name}_UNAME}.zip)
+    elseif(kind STREQUAL "image")
+      list(APPEND image_builds ${name})
+      das_json_set(release "${tarball}" builds ${name} image_tarball)
+      continue()
+    else()
+      message(FATAL_ERROR "cmake/builds.cmake: ${name}: no such package: ${kind}")
+    endif()
+    das_json_set(release "${file}" builds ${name} ${kind})
+    made(${file})
+    made(${file}.cdx.json)
+  endforeach()
+  # Packaged, whatever the configuration, once it is built.
+  ExternalProject_Add_Step(das_${name} package
+    COMMAND ${CMAKE_COMMAND} -DRELEASE=${PROJECT_BINARY_DIR}/release.json -DBUILD=${name}
+      -DCONFIG=${das_other_config} -P ${PROJECT_SOURCE_DIR}/cmake/package/packages.cmake
+    DEPENDEES build ALWAYS ON)
+  ExternalProject_Add_StepTargets(das_${name} package)
+  list(APPEND packaging_targets das_${name}-package)
+endforeach()
+string(JSON release SET "${release}" image "[]")
+foreach(name IN LISTS image_builds)
+  das_json_quote(quoted ${name})
+  das_json_append(release "${quoted}" image)
+endforeach()
+set(source das-${version}.tar.gz)
+set(image das-${version}-oci-image.tar)
+das_json_set(release "${source}" source)
+das_json_set(release "${image}" image_file)
+das_json_set(release "das-${version}.provenance.json" provenance)
+das_json_set(release "${PROJECT_BINARY_DIR}/source-commit" source_commit)
+made(${source})
+made(${image})
+made(${image}.cdx.json)
+made(das-${version}.provenance.json)
+file(WRITE ${PROJECT_BINARY_DIR}/release.json "${release}\n")
+
+add_custom_target(das_source ALL
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DOUT=${DAS_PACKAGE_DIR}/${source}
+    -DVERSION=${version} -DEPOCH=${DAS_RELEASE_EPOCH} -DTAR=${DAS_TAR} -DGZIP=${DAS_GZIP} -DGIT=${DAS_GIT}
+    -DCOMMIT_OUT=${PROJECT_BINARY_DIR}/source-commit -P ${PROJECT_SOURCE_DIR}/cmake/package/source.cmake
+  VERBATIM)
+add_custom_target(das_image ALL
+  COMMAND ${CMAKE_COMMAND} -DRELEASE=${PROJECT_BINARY_DIR}/release.json -DWORK=${PROJECT_BINARY_DIR}/image
+    -DBUILDAH=${DAS_BUILDAH} -DTAR=${DAS_TAR} -P ${PROJECT_SOURCE_DIR}/cmake/package/image.cmake
+  VERBATIM)
+foreach(name IN LISTS image_builds)
+  add_dependencies(das_image das_${name}-package)
+endforeach()
+add_custom_target(das_checksums ALL
+  COMMAND ${CMAKE_COMMAND} -DRELEASE=${PROJECT_BINARY_DIR}/release.json
+    -P ${PROJECT_SOURCE_DIR}/cmake/package/checksums.cmake
+  VERBATIM)
+add_dependencies(das_checksums das_source das_image ${packaging_targets})
