@@ -42,7 +42,7 @@ diff <(pacman --root "$root" --query --list --quiet das | grep -v '/$' | sed "s|
 test "$(echo 5 | "$root/usr/bin/das")" = "$(printf 'Hello, world!\ndas 5')"
 grep -x 'depends=(glibc)' "$arch/build/PKGBUILD" >/dev/null
 grep -x 'checkdepends=(gtest)' "$arch/build/PKGBUILD" >/dev/null
-test "$(pie_kind "$root/usr/bin/das" x86_64)" = dynamic
+test "$(pie_kind "$root/usr/bin/das" "$(uname -m)")" = dynamic
 # The compiler's flags are makepkg's, and no build type adds its own after them.
 flags=$(sed -n 's/^CXX_FLAGS = //p' "$arch/build/src/build/CMakeFiles/das.dir/flags.make")
 cxxflags=$(set +u; source "$arch/home/makepkg.conf"; echo "$CXXFLAGS")

@@ -99,7 +99,7 @@ for deb in "$source/$packages"/*.deb; do
   fi
   if ar tv "$deb" | grep -v '^rw-r--r-- 0/0 '; then echo "$deb: a member above is not 0644 and root's"; exit 1; fi
 done
-zip=$packages/das-$version-windows-x86_64.zip
+zip=$packages/$(jq -r .builds.windows.zip build/package/release.json)
 if zipinfo -v "$source/$zip" | grep 'UID/GID'; then echo "$zip: records an owner"; exit 1; fi
 echo "same bytes: $(wc -l <<<"$made") files of the release, $(wc -w <<<"$programs") programs;" \
   "SHA256SUMS $(sha256sum "$packages/SHA256SUMS" | cut -c1-64)"

@@ -2,9 +2,8 @@
 # each (under qemu where it is another machine's), and SHA256SUMS lists them all.
 make_packages
 version=$(version)
-zip=$packages/das-$version-windows-x86_64.zip
-holds "$(cmake -E tar tf "$zip")" das-$version-windows-x86_64/das.exe \
-  das-$version-windows-x86_64/README.md das-$version-windows-x86_64/LICENSE
+zip=$(jq -r .builds.windows.zip build/package/release.json)
+holds "$(cmake -E tar tf "$packages/$zip")" "${zip%.zip}/das.exe" "${zip%.zip}/README.md" "${zip%.zip}/LICENSE"
 
 # das from the unpacked package $1, given " -17 rest", answers as it should.
 answers() {

@@ -14,19 +14,23 @@ bumped() {
     cat docs/changelog; } >changelog.new
   mv changelog.new docs/changelog
   (umask 002 && cmake --workflow --preset package >/dev/null)
+  # The packages of the first build, the one of this machine.
+  deb=$(jq -r .builds.musl.deb build/package/release.json)
+  tarball=$(jq -r .builds.musl.tarball build/package/release.json)
+  zip=$(jq -r .builds.windows.zip build/package/release.json)
   cd build/package/packages
   diff <(ls -1) <(sed "s/\([-_]\)$version\([-_.]\)/\1$next\2/" "$3")
   sha256sum --strict -c --quiet SHA256SUMS
   page=".TH DAS 1 2027-02-01 \"das $next\" \"User Commands\""
-  dpkg-deb --fsys-tarfile "das_${next}_amd64.deb" | tar -xO ./usr/share/man/man1/das.1.gz | gzip -dc | grep -xF "$page" >/dev/null
-  tar -xOzf "das-$next-linux-x86_64-musl.tar.gz" share/man/man1/das.1 | grep -xF "$page" >/dev/null
-  test "$(dpkg-deb -f "das_${next}_amd64.deb" Version)" = "$next"
-  lintian --fail-on error,warning "das_${next}_amd64.deb"
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/man/man1/das.1.gz | gzip -dc | grep -xF "$page" >/dev/null
+  tar -xOzf "$tarball" share/man/man1/das.1 | grep -xF "$page" >/dev/null
+  test "$(dpkg-deb -f "$deb" Version)" = "$next"
+  lintian --fail-on error,warning "$deb"
   # Members in name order, and the tarball's modes those of an executable and of data.
-  dpkg-deb --fsys-tarfile "das_${next}_amd64.deb" | tar -t | LC_ALL=C sort -c
-  tar -tzf "das-$next-linux-x86_64-musl.tar.gz" | LC_ALL=C sort -c
-  zipinfo -1 "das-$next-windows-x86_64.zip" | LC_ALL=C sort -c
-  if tar -tvzf "das-$next-linux-x86_64-musl.tar.gz" | grep -Ev '^(-rwxr-xr-x .* bin/das|-rw-r--r-- .* share/.*)$'; then
+  dpkg-deb --fsys-tarfile "$deb" | tar -t | LC_ALL=C sort -c
+  tar -tzf "$tarball" | LC_ALL=C sort -c
+  zipinfo -1 "$zip" | LC_ALL=C sort -c
+  if tar -tvzf "$tarball" | grep -Ev '^(-rwxr-xr-x .* bin/das|-rw-r--r-- .* share/.*)$'; then
     echo "a mode above follows the umask"; exit 1
   fi
 }

@@ -188,6 +188,7 @@ int main(int argc, char** argv)
     std::vector<Program> programs = {
         {"das (glibc)", {DAS_PATH, nullptr}},
         {"das (musl)", {DAS_MUSL_PATH, nullptr}},
+        {"das (musl, stripped, as packaged)", {DAS_PACKAGED_PATH, nullptr}},
         {"plain C dialogue (printf, scanf)", {PEER_C_PATH, nullptr}},
         {"empty static C program (glibc)", {EMPTY_STATIC_PATH, nullptr}},
         {"empty static C program (musl)", {EMPTY_MUSL_PATH, nullptr}},
@@ -195,7 +196,7 @@ int main(int argc, char** argv)
         {"/bin/true", {"/bin/true", nullptr}},
         {"sh dialogue", {"/bin/sh", "-c", R"(printf "Hello, world!\n"; read n; printf "das %d" "$n")", nullptr}},
     };
-    enum { glibc_das, musl_das, plain_c, empty_glibc, empty_musl, bare };
+    enum { glibc_das, musl_das, packaged_das, plain_c, empty_glibc, empty_musl, bare };
     // What this machine cannot give: a program built for x86-64 alone (its path is then empty).
     const bool have_bare = *programs[bare].argv[0] != '\0';
     if (!have_bare)
@@ -237,11 +238,14 @@ int main(int argc, char** argv)
     if (have_bare) {
         goal("das (musl) / das (glibc), above a bare exec", above_bare(musl_das) / above_bare(glibc_das), 0.25);
         goal("das (musl) / bare exec and exit", ratio(musl_das, bare), 1.50);
+        // The das that the x86-64 packages install.
+        goal("das (as packaged) / bare exec and exit", ratio(packaged_das, bare), 1.30);
         std::printf("\nabove a bare exec and exit: das (musl) %.0f us, das (glibc) %.0f us\n", above_bare(musl_das),
                     above_bare(glibc_das));
     } else {
         left_out("das (musl) / das (glibc), above a bare exec", no_bare);
         left_out("das (musl) / bare exec and exit", no_bare);
+        left_out("das (as packaged) / bare exec and exit", no_bare);
     }
     if (have_peaks)
         std::printf("\n(peak RSS: VmHWM of each program at its exit, from one traced run)\n");
