@@ -128,7 +128,8 @@ hardened() {
   local elf name toolchain libc triplet debian rpm arch uname readelf rest kind=static
   elf=$(readelf -hldsW "$1")
   while IFS=$'\t' read -r name toolchain libc triplet debian rpm arch uname readelf rest; do
-    [ "$uname" != "$2" ] || grep -q "Machine: *$readelf\$" <<<"$elf" || { echo "$1 is not for $2" >&2; return 1; }
+    [ "$uname" != "$2" ] || [ "$readelf" = - ] || grep -q "Machine: *$readelf\$" <<<"$elf" ||
+      { echo "$1 is not for $2" >&2; return 1; }
   done < <(builds_table)
   if ! grep -q 'Type: *DYN' <<<"$elf"; then echo "$1 is not position-independent" >&2; return 1; fi
   if ! grep -Eq 'GNU_STACK.* RW +0x' <<<"$elf"; then echo "$1 has an executable stack" >&2; return 1; fi
