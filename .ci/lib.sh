@@ -204,7 +204,7 @@ sign_release() {
   release=$scratch/release
   mkdir -p "$release/home" "$release/source/build/package"
   copy_source "$release/source"
-  cp -r "$packages" "$release/source/build/package/"
+  cp -r "$packages" build/package/release.json "$release/source/build/package/"
   chown -R nobody:nogroup "$release"
   chmod 700 "$release/home"
   chmod 755 "$scratch" "$release"

@@ -43,7 +43,14 @@ terminals, pipes and files alike." about)
 das_json_set(release "\
 It is linked statically and needs nothing
 outside its own binary." about_static)
-das_json_set(release "${DAS_PACKAGE_DIR}" packages)
+# Where the packages are: relative to release.json's directory where they lie under it, so that a
+# copy of the build's directory, release.json and packages together, is signed where it lies.
+set(packages ${DAS_PACKAGE_DIR})
+cmake_path(IS_PREFIX PROJECT_BINARY_DIR "${DAS_PACKAGE_DIR}" NORMALIZE inside)
+if(inside)
+  cmake_path(RELATIVE_PATH packages BASE_DIRECTORY ${PROJECT_BINARY_DIR})
+endif()
+das_json_set(release "${packages}" packages)
 string(JSON release SET "${release}" tools "[]")
 foreach(tool IN LISTS tools)
   das_json_quote(quoted "${tool}")

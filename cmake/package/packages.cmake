@@ -23,6 +23,9 @@ foreach(field name version homepage maintainer vendor licence summary about abou
   string(JSON ${field} GET "${release}" ${field})
 endforeach()
 string(JSON directory GET "${release}" builds ${BUILD} directory)
+# The packages' directory, relative to release.json's.
+cmake_path(GET RELEASE PARENT_PATH release_directory)
+cmake_path(ABSOLUTE_PATH packages BASE_DIRECTORY ${release_directory})
 include(${directory}/das-package-${CONFIG}.cmake)
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(epoch $ENV{SOURCE_DATE_EPOCH})
