@@ -7,7 +7,7 @@
 #              every entry then 0644 or 0755, dated SOURCE_DATE_EPOCH (the release's, unless the
 #              builder sets it), so that neither umask nor the source's dates reach a package
 #   2. deb     dpkg-deb --root-owner-group from the staged root and control.in
-#   3. rpm     rpmbuild -bb from das.spec.in, which copies in the staged root
+#   3. rpm     rpmbuild -bb from das.rpm.in, which copies in the staged root
 #   4. tarball, zip  written here: files only, in name order, root's, all dated alike
 #   5. bills   <package>.cdx.json (cyclonedx.cmake), from what built-from.cmake found in das
 cmake_minimum_required(VERSION 3.25)
@@ -179,9 +179,9 @@ if(NOT none)
     set(AUTOREQ "AutoReq:        no\n")
   endif()
   das_rpm_changelog(CHANGELOG ${top}/docs/changelog)
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/das.spec.in ${root}/das.spec @ONLY)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/das.rpm.in ${root}/das.rpm-build @ONLY)
   find_program(rpmbuild rpmbuild REQUIRED)
-  run(${rpmbuild} -bb --quiet --target ${DAS_BUILD_${BUILD}_RPM} --define "_topdir ${root}/top" ${root}/das.spec)
+  run(${rpmbuild} -bb --quiet --target ${DAS_BUILD_${BUILD}_RPM} --define "_topdir ${root}/top" ${root}/das.rpm-build)
   file(COPY_FILE ${root}/top/RPMS/${DAS_BUILD_${BUILD}_RPM}/${rpm} ${packages}/${rpm})
   list(APPEND made ${rpm})
 endif()
