@@ -8,7 +8,8 @@
 # Debian package and RPM, as components that only cmake/package/packages.cmake installs: deb (the
 # page compressed, the licence as Debian's copyright file beside the changelog, lintian's override
 # for a static program) and rpm (the page compressed, the licence under /usr/share/licenses), each
-# with the program (component program). It writes what that script needs into das-package.cmake.
+# with the program (component program). It writes what that script needs into
+# das-package-<config>.cmake.
 # Elsewhere `cpack` makes a plain tarball of the same files, for the BSDs and macOS.
 
 # The directories an install makes are 0755 whatever the builder's umask.
@@ -55,7 +56,6 @@ set(DAS_BUILD [==[${DAS_BUILD}]==])
 set(DAS_STATIC ${DAS_STATIC})
 set(DAS_READELF [==[${CMAKE_READELF}]==])
 set(DAS_BUILT_FROM [==[${das_built_from}]==])
-set(DAS_INSTALL_MANDIR [==[${CMAKE_INSTALL_MANDIR}]==])
 ")
 elseif(NOT DAS_PACKAGE)
   # A plain tarball of what an install holds, named after the system and processor it is for:

@@ -7,16 +7,11 @@
 # subjects those are, and no other file that lies there.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/provenance.cmake)
-file(READ ${RELEASE} release)
-foreach(field packages homepage epoch source source_commit provenance)
+include(${CMAKE_CURRENT_LIST_DIR}/release.cmake)
+das_read_release(${RELEASE})
+foreach(field homepage source source_commit provenance)
   string(JSON ${field} GET "${release}" ${field})
 endforeach()
-# The packages' directory, relative to release.json's.
-cmake_path(GET RELEASE PARENT_PATH release_directory)
-cmake_path(ABSOLUTE_PATH packages BASE_DIRECTORY ${release_directory})
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(epoch $ENV{SOURCE_DATE_EPOCH})
-endif()
 
 # Each one's SHA-256, read once for the provenance and SHA256SUMS alike.
 set(names "")

@@ -12,23 +12,13 @@
 # materials, beside it, names what each das in it carries.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../builds.cmake)
-file(READ ${RELEASE} release)
-foreach(field version summary homepage packages epoch image_file)
+include(${CMAKE_CURRENT_LIST_DIR}/release.cmake)
+das_read_release(${RELEASE})
+foreach(field version summary homepage image_file)
   string(JSON ${field} GET "${release}" ${field})
 endforeach()
-set(EPOCH ${epoch})
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(EPOCH $ENV{SOURCE_DATE_EPOCH})
-endif()
-set(VERSION ${version})
-set(PACKAGES ${packages})
-# The packages' directory, relative to release.json's.
-cmake_path(GET RELEASE PARENT_PATH release_directory)
-cmake_path(ABSOLUTE_PATH PACKAGES BASE_DIRECTORY ${release_directory})
-set(SOURCE ${homepage})
-set(DESCRIPTION ${summary})
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${PACKAGES})
+file(MAKE_DIRECTORY ${packages})
 set(buildah ${BUILDAH} --root ${WORK}/storage --runroot ${WORK}/run --storage-driver vfs)
 
 function(run)
@@ -41,14 +31,14 @@ function(run)
 endfunction()
 
 run(${buildah} manifest create das-index)
-set(BUILT_FROM "")
+set(built_from_files "")
 string(JSON count LENGTH "${release}" image)
 math(EXPR last "${count} - 1")
 foreach(index RANGE ${last})
   string(JSON build GET "${release}" image ${index})
   string(JSON tarball GET "${release}" builds ${build} image_tarball)
   string(JSON built_from GET "${release}" builds ${build} built_from)
-  list(APPEND BUILT_FROM ${built_from})
+  list(APPEND built_from_files ${built_from})
   # linux/arm/v7: the architecture arm, its variant v7.
   string(REPLACE "/" ";" platform ${DAS_BUILD_${build}_IMAGE})
   list(POP_FRONT platform os architecture variant)
@@ -56,24 +46,24 @@ foreach(index RANGE ${last})
   if(variant)
     set(variant_option --variant ${variant})
   endif()
-  file(ARCHIVE_EXTRACT INPUT ${PACKAGES}/${tarball} DESTINATION ${WORK}/${build} PATTERNS bin/das)
+  file(ARCHIVE_EXTRACT INPUT ${packages}/${tarball} DESTINATION ${WORK}/${build} PATTERNS bin/das)
   run(${buildah} from --arch ${architecture} ${variant_option} --os ${os} --name das-${build} scratch)
   set(container ${out})
   run(${buildah} copy --chmod 0755 --chown 0:0 ${container} ${WORK}/${build}/bin/das /das)
   # An image with no base says none, and its layer's history says what made it.
   run(${buildah} config --entrypoint [=[["/das"]]=] --user 65534:65534
     --annotation org.opencontainers.image.base.name- --annotation org.opencontainers.image.base.digest-
-    --created-by "das ${VERSION}: COPY bin/das of ${tarball} to /das"
+    --created-by "das ${version}: COPY bin/das of ${tarball} to /das"
     --label org.opencontainers.image.title=das
-    --label org.opencontainers.image.description=${DESCRIPTION}
-    --label org.opencontainers.image.version=${VERSION}
+    --label org.opencontainers.image.description=${summary}
+    --label org.opencontainers.image.version=${version}
     --label org.opencontainers.image.licenses=ISC
-    --label org.opencontainers.image.source=${SOURCE}
+    --label org.opencontainers.image.source=${homepage}
     ${container})
-  run(${buildah} commit --quiet --timestamp ${EPOCH} --format oci --rm ${container} das-${build})
+  run(${buildah} commit --quiet --timestamp ${epoch} --format oci --rm ${container} das-${build})
   run(${buildah} manifest add das-index containers-storage:localhost/das-${build})
 endforeach()
-run(${buildah} manifest push --quiet --all --format oci das-index oci:${WORK}/layout:das:${VERSION})
+run(${buildah} manifest push --quiet --all --format oci das-index oci:${WORK}/layout:das:${version})
 # Docker's classic image store loads only an archive that `docker save` would write, which names
 # an image's config and layers in manifest.json; the blobs are the layout's, shared. It names the
 # image of the first build above, the first of cmake/builds.cmake (linux/amd64), as das:VERSION; a
@@ -96,7 +86,7 @@ string(JSON config GET "${manifest}" config digest)
 string(REPLACE ":" "/" config "blobs/${config}")
 set(entry "{}")
 string(JSON entry SET "${entry}" Config "\"${config}\"")
-string(JSON entry SET "${entry}" RepoTags "[\"das:${VERSION}\"]")
+string(JSON entry SET "${entry}" RepoTags "[\"das:${version}\"]")
 string(JSON entry SET "${entry}" Layers "[]")
 string(JSON count LENGTH "${manifest}" layers)
 math(EXPR last "${count} - 1")
@@ -107,8 +97,8 @@ foreach(i RANGE ${last})
 endforeach()
 string(JSON docker SET "[]" 0 "${entry}")
 file(WRITE ${layout}/manifest.json "${docker}\n")
-run(${TAR} --create --file ${PACKAGES}/${image_file} --directory ${WORK}/layout --sort=name
-  --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${EPOCH} --mode=u+rw,go=rX .)
+run(${TAR} --create --file ${packages}/${image_file} --directory ${WORK}/layout --sort=name
+  --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${epoch} --mode=u+rw,go=rX .)
 include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
-das_cyclonedx(PACKAGE "${PACKAGES}/${image_file}" OUTPUT "${PACKAGES}/${image_file}.cdx.json"
-  VERSION ${VERSION} EPOCH ${EPOCH} URL ${SOURCE} DESCRIPTION "${DESCRIPTION}" BUILT_FROM ${BUILT_FROM})
+das_cyclonedx(PACKAGE "${packages}/${image_file}" OUTPUT "${packages}/${image_file}.cdx.json"
+  VERSION ${version} EPOCH ${epoch} URL ${homepage} DESCRIPTION "${summary}" BUILT_FROM ${built_from_files})

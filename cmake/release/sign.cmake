@@ -36,20 +36,17 @@ find_program(makepkg makepkg REQUIRED)
 if(NOT EXISTS ${RELEASE})
   message(FATAL_ERROR "${RELEASE}: not there; make the release first (cmake --workflow --preset package)")
 endif()
-file(READ ${RELEASE} release)
+include(${CMAKE_CURRENT_LIST_DIR}/../package/release.cmake)
+das_read_release(${RELEASE})
 string(JSON VERSION GET "${release}" version)
 string(JSON DESCRIPTION GET "${release}" description)
 string(JSON URL GET "${release}" homepage)
 string(JSON MAINTAINER GET "${release}" maintainer)
-string(JSON PACKAGES GET "${release}" packages)
-# The packages' directory, relative to release.json's.
-cmake_path(GET RELEASE PARENT_PATH release_directory)
-cmake_path(ABSOLUTE_PATH PACKAGES BASE_DIRECTORY ${release_directory})
 string(JSON tarball GET "${release}" source)
 string(JSON provenance GET "${release}" provenance)
 foreach(file SHA256SUMS ${tarball} ${provenance})
-  if(NOT EXISTS ${PACKAGES}/${file})
-    message(FATAL_ERROR "${PACKAGES}/${file}: not there; make the release first (cmake --workflow --preset package)")
+  if(NOT EXISTS ${packages}/${file})
+    message(FATAL_ERROR "${packages}/${file}: not there; make the release first (cmake --workflow --preset package)")
   endif()
 endforeach()
 
@@ -96,24 +93,24 @@ set(FINGERPRINT ${candidates})
 
 foreach(file SHA256SUMS ${tarball} ${provenance})
   execute_process(COMMAND ${gpg} --local-user ${FINGERPRINT} --armor --detach-sign --yes
-      --output ${PACKAGES}/${file}.asc ${PACKAGES}/${file}
+      --output ${packages}/${file}.asc ${packages}/${file}
     COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 foreach(file SHA256SUMS ${provenance})
-  execute_process(COMMAND ${minisign} -S -s ${MINISIGN_KEY} -m ${PACKAGES}/${file} -x ${PACKAGES}/${file}.minisig
+  execute_process(COMMAND ${minisign} -S -s ${MINISIGN_KEY} -m ${packages}/${file} -x ${packages}/${file}.minisig
       -t "das ${VERSION}: ${file}"
     COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 
 # The public keys, to publish with the release beside their fingerprint.
 execute_process(COMMAND ${gpg} --armor --export-options export-minimal --export ${FINGERPRINT}
-  OUTPUT_FILE ${PACKAGES}/das-release-key.asc COMMAND_ERROR_IS_FATAL ANY)
-file(REMOVE ${PACKAGES}/das-release.pub)
-execute_process(COMMAND ${minisign} -R -s ${MINISIGN_KEY} -p ${PACKAGES}/das-release.pub
+  OUTPUT_FILE ${packages}/das-release-key.asc COMMAND_ERROR_IS_FATAL ANY)
+file(REMOVE ${packages}/das-release.pub)
+execute_process(COMMAND ${minisign} -R -s ${MINISIGN_KEY} -p ${packages}/das-release.pub
   OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 
 # Arch Linux's makepkg checks the tarball against the signer's primary key, by its fingerprint.
-file(SHA256 ${PACKAGES}/${tarball} SHA256)
+file(SHA256 ${packages}/${tarball} SHA256)
 # Arch Linux's names for the machines of the builds, each once.
 set(ARCHITECTURES "")
 foreach(build IN LISTS DAS_BUILDS)
@@ -125,10 +122,10 @@ list(REMOVE_DUPLICATES ARCHITECTURES)
 list(JOIN ARCHITECTURES " " ARCHITECTURES)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/PKGBUILD.in ${AUR}/PKGBUILD @ONLY)
 # Where the AUR keeps the keys its PKGBUILDs name, for packagers to import.
-configure_file(${PACKAGES}/das-release-key.asc ${AUR}/keys/pgp/${FINGERPRINT}.asc COPYONLY)
+configure_file(${packages}/das-release-key.asc ${AUR}/keys/pgp/${FINGERPRINT}.asc COPYONLY)
 execute_process(COMMAND ${makepkg} --printsrcinfo WORKING_DIRECTORY ${AUR}
   OUTPUT_FILE ${AUR}/.SRCINFO COMMAND_ERROR_IS_FATAL ANY)
-file(READ ${PACKAGES}/das-release.pub minisign_public)
+file(READ ${packages}/das-release.pub minisign_public)
 string(REGEX REPLACE ".*\n([^\n]+)\n?$" "\\1" minisign_public "${minisign_public}")
 message(STATUS "Signed; publish with the release the OpenPGP key's fingerprint, ${FINGERPRINT}, \
 and the minisign public key, ${minisign_public}. The AUR's PKGBUILD and .SRCINFO are in ${AUR}.")
