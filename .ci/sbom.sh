@@ -75,8 +75,9 @@ bill=$scratch/das_${version}_amd64.deb.cdx.json
 cat >"$scratch/bill.cmake" <<EOF
 cmake_minimum_required(VERSION 3.25)
 include("$PWD/cmake/package/cyclonedx.cmake")
-das_cyclonedx(PACKAGE "$PWD/$packages/das_${version}_amd64.deb" OUTPUT "$bill" VERSION "$version" EPOCH 0
-  URL https://example.org/das DESCRIPTION das BUILT_FROM "$scratch/built-from.cmake")
+file(READ "$PWD/build/package/release.json" release)
+das_cyclonedx(PACKAGE "$PWD/$packages/das_${version}_amd64.deb" OUTPUT "$bill" RELEASE "\${release}" EPOCH 0
+  BUILT_FROM "$scratch/built-from.cmake")
 EOF
 cmake -P "$scratch/bill.cmake"
 /usr/bin/python3 .ci/cyclonedx.py "$scratch/schemas" "$bill"

@@ -29,7 +29,12 @@ das_json_set(release "${version}" version)
 das_json_set(release "${PROJECT_DESCRIPTION}" description)
 das_json_set(release "${PROJECT_HOMEPAGE_URL}" homepage)
 das_json_set(release "${DAS_MAINTAINER}" maintainer)
-das_json_set(release "The das developers" vendor)
+# The maintainer, as the packages' vendor and the bills' supplier name and contact.
+if(NOT DAS_MAINTAINER MATCHES "^(.+) <(.+)>$")
+  message(FATAL_ERROR "DAS_MAINTAINER: not a name and an address: ${DAS_MAINTAINER}")
+endif()
+das_json_set(release "${CMAKE_MATCH_1}" vendor)
+das_json_set(release "${CMAKE_MATCH_2}" contact)
 das_json_set(release ISC licence)
 string(JSON release SET "${release}" epoch ${DAS_RELEASE_EPOCH})
 # The packages' own words.

@@ -1,9 +1,10 @@
 # das_cyclonedx(): writes a package's software bill of materials, a CycloneDX 1.5 JSON document.
 #
-#   das_cyclonedx(PACKAGE <file> OUTPUT <file> VERSION <das's> EPOCH <seconds> DESCRIPTION <text>
-#                 URL <das's home> BUILT_FROM <what cmake/built-from.cmake wrote, for each das inside>...)
+#   das_cyclonedx(PACKAGE <file> OUTPUT <file> RELEASE <release.json's text> EPOCH <seconds>
+#                 BUILT_FROM <what cmake/built-from.cmake wrote, for each das inside>...)
 #
-# It names das, with the package's SHA-256, each library whose code a das in the package carries,
+# It names das, as release.json says it (name, version, summary, home page, licence, and the
+# maintainer as its supplier), with the package's SHA-256, each library whose code a das in the package carries,
 # with its version, licence and the source package of its code, and the toolchain that built it.
 # Nothing in it varies but with its inputs: its one time is EPOCH, and its serial number is derived
 # from the package's checksum.
@@ -66,10 +67,14 @@ function(das_json_properties variable)
 endfunction()
 
 function(das_cyclonedx)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "PACKAGE;OUTPUT;VERSION;EPOCH;DESCRIPTION;URL" "BUILT_FROM")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "PACKAGE;OUTPUT;RELEASE;EPOCH" "BUILT_FROM")
+  # das's own, apart from the names the libraries' entries take below.
+  foreach(field name version summary homepage vendor contact licence)
+    string(JSON das_${field} GET "${arg_RELEASE}" ${field})
+  endforeach()
   file(SHA256 ${arg_PACKAGE} sum)
   cmake_path(GET arg_PACKAGE FILENAME package_name)
-  string(UUID serial NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8 NAME "${arg_URL}/${package_name}#${sum}" TYPE SHA1)
+  string(UUID serial NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8 NAME "${das_homepage}/${package_name}#${sum}" TYPE SHA1)
   set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
   set(ENV{SOURCE_DATE_EPOCH} ${arg_EPOCH})
   string(TIMESTAMP timestamp "%Y-%m-%dT%H:%M:%SZ" UTC)
@@ -139,22 +144,27 @@ function(das_cyclonedx)
   endforeach()
   list(JOIN platforms " " platforms)
 
-  set(das [=[{"type": "application", "bom-ref": "das", "name": "das",
-              "supplier": {"name": "The das developers", "contact": [{"email": "das@example.org"}]},
-              "licenses": [{"license": {"id": "ISC"}}],
+  set(das [=[{"type": "application", "supplier": {"contact": [{}]},
+              "licenses": [{"license": {}}],
               "hashes": [{"alg": "SHA-256", "content": ""}],
               "externalReferences": [{"type": "website", "url": ""}, {"type": "distribution", "url": ""}]}]=])
-  das_json_set(das "${arg_VERSION}" version)
-  das_json_set(das "${arg_DESCRIPTION}" description)
+  das_json_set(das "${das_name}" bom-ref)
+  das_json_set(das "${das_name}" name)
+  das_json_set(das "${das_vendor}" supplier name)
+  das_json_set(das "${das_contact}" supplier contact 0 email)
+  das_json_set(das "${das_licence}" licenses 0 license id)
+  das_json_set(das "${das_version}" version)
+  das_json_set(das "${das_summary}" description)
   das_json_set(das "${sum}" hashes 0 content)
-  das_json_set(das "${arg_URL}" externalReferences 0 url)
+  das_json_set(das "${das_homepage}" externalReferences 0 url)
   das_json_set(das "${package_name}" externalReferences 1 url)
   das_json_properties(properties "das:platform=${platforms}")
   string(JSON das SET "${das}" properties "${properties}")
 
   set(bill [=[{"$schema": "http://cyclonedx.org/schema/bom-1.5.schema.json", "bomFormat": "CycloneDX",
                "specVersion": "1.5", "version": 1, "metadata": {"tools": {}},
-               "dependencies": [{"ref": "das"}]}]=])
+               "dependencies": [{}]}]=])
+  das_json_set(bill "${das_name}" dependencies 0 ref)
   das_json_set(bill "urn:uuid:${serial}" serialNumber)
   das_json_set(bill "${timestamp}" metadata timestamp)
   string(JSON bill SET "${bill}" metadata tools components "${tools}")

@@ -14,7 +14,7 @@ cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../builds.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/release.cmake)
 das_read_release(${RELEASE})
-foreach(field version summary homepage image_file)
+foreach(field name version summary homepage licence image_file)
   string(JSON ${field} GET "${release}" ${field})
 endforeach()
 file(REMOVE_RECURSE ${WORK})
@@ -54,10 +54,10 @@ foreach(index RANGE ${last})
   run(${buildah} config --entrypoint [=[["/das"]]=] --user 65534:65534
     --annotation org.opencontainers.image.base.name- --annotation org.opencontainers.image.base.digest-
     --created-by "das ${version}: COPY bin/das of ${tarball} to /das"
-    --label org.opencontainers.image.title=das
+    --label org.opencontainers.image.title=${name}
     --label org.opencontainers.image.description=${summary}
     --label org.opencontainers.image.version=${version}
-    --label org.opencontainers.image.licenses=ISC
+    --label org.opencontainers.image.licenses=${licence}
     --label org.opencontainers.image.source=${homepage}
     ${container})
   run(${buildah} commit --quiet --timestamp ${epoch} --format oci --rm ${container} das-${build})
@@ -100,5 +100,5 @@ file(WRITE ${layout}/manifest.json "${docker}\n")
 run(${TAR} --create --file ${packages}/${image_file} --directory ${WORK}/layout --sort=name
   --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${epoch} --mode=u+rw,go=rX .)
 include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
-das_cyclonedx(PACKAGE "${packages}/${image_file}" OUTPUT "${packages}/${image_file}.cdx.json"
-  VERSION ${version} EPOCH ${epoch} URL ${homepage} DESCRIPTION "${summary}" BUILT_FROM ${built_from_files})
+das_cyclonedx(PACKAGE "${packages}/${image_file}" OUTPUT "${packages}/${image_file}.cdx.json" RELEASE "${release}"
+  EPOCH ${epoch} BUILT_FROM ${built_from_files})

@@ -216,7 +216,7 @@ endif()
 
 # 5. Their bills of materials.
 foreach(package IN LISTS made)
-  das_cyclonedx(PACKAGE ${packages}/${package} OUTPUT ${packages}/${package}.cdx.json VERSION ${version}
-    EPOCH ${epoch} URL ${homepage} DESCRIPTION "${summary}" BUILT_FROM ${DAS_BUILT_FROM})
+  das_cyclonedx(PACKAGE ${packages}/${package} OUTPUT ${packages}/${package}.cdx.json RELEASE "${release}"
+    EPOCH ${epoch} BUILT_FROM ${DAS_BUILT_FROM})
 endforeach()
 file(REMOVE_RECURSE ${work})
