@@ -5,6 +5,8 @@
 #   das_json_set(<document> <text> <member>...)    the document's member (object keys, array
 #                                                  indexes) set to the text, as a string
 #   das_json_append(<document> <json> <member>...) the JSON value added at the end of the array
+#   das_json_add(<document> <text> <member>...)    the text added at the end of the array, as a
+#                                                  string
 # The text comes before the member's names, so that a semicolon in it stays in it.
 include_guard(GLOBAL)
 
@@ -37,4 +39,10 @@ function(das_json_append document value)
   string(JSON length LENGTH "${${document}}" ${ARGN})
   string(JSON json SET "${${document}}" ${ARGN} ${length} "${value}")
   set(${document} "${json}" PARENT_SCOPE)
+endfunction()
+
+function(das_json_add document text)
+  das_json_quote(quoted "${text}")
+  das_json_append(${document} "${quoted}" ${ARGN})
+  set(${document} "${${document}}" PARENT_SCOPE)
 endfunction()
