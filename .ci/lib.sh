@@ -46,7 +46,9 @@ version() { jq -r .version build/package/release.json; }
 
 # The builds of cmake/builds.cmake, a line each, its fields split by tabs: name, toolchain, libc,
 # triplet, the machine as Debian, RPM, Arch, uname -m, readelf and images name it, runner, packages.
-builds_table() { cmake -P cmake/builds.cmake; }
+# Read once, when this file is sourced.
+das_builds=$(cmake -P cmake/builds.cmake)
+builds_table() { printf '%s\n' "$das_builds"; }
 
 # The other builds, a name each.
 other_builds() { builds_table | cut -f1; }
@@ -59,10 +61,11 @@ foreign_architectures() {
 # The Debian packages that the other builds need: each cross compiler and, for musl, musl-dev of
 # the build's architecture.
 build_packages() {
-  local name toolchain libc triplet debian rest
+  local name toolchain libc triplet debian rest host
+  host=$(dpkg --print-architecture)
   while IFS=$'\t' read -r name toolchain libc triplet debian rest; do
     case $debian in
-      -|"$(dpkg --print-architecture)") ;;
+      -|"$host") ;;
       *) echo "g++-$triplet" ;;
     esac
     [ "$libc" != musl ] || echo "musl-dev:$debian"
