@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #ifdef _WIN32
 #define NOMINMAX 1 // MSVC's windows.h would make min a macro and break std::min
@@ -22,14 +23,16 @@ int main()
 {
     // The platform's answers: can this input be handed back (a regular file: a terminal may seek
     // too, and then seeking changes nothing), does it come in messages (a datagram or packet
-    // socket), does it deliver whole typed lines (a terminal in line mode); and its calls to read,
-    // write and close the two descriptors, and to wait on one that another program left non-blocking.
+    // socket), does it deliver whole typed lines (a terminal in line mode), may it say "nothing
+    // yet" as an end (a terminal out of line mode); and its calls to read, write and close the two
+    // descriptors, to wait on one that another program left non-blocking, and to wait for a key.
 #ifdef _WIN32
     const HANDLE input = reinterpret_cast<HANDLE>(_get_osfhandle(0));
     DWORD console_mode;
     const bool lines = GetConsoleMode(input, &console_mode) && (console_mode & ENABLE_LINE_INPUT);
     const bool seekable = GetFileType(input) == FILE_TYPE_DISK;
     const bool messages = false;
+    const bool keys = false;
     _setmode(0, _O_BINARY); // a text-mode offset counts each "\n" as "\r\n" and hands a file back at the wrong byte
     const auto receive = [](char* buffer, std::size_t size) { return _read(0, buffer, static_cast<unsigned>(size)); };
     const auto hand_back = [](std::size_t bytes) { return _lseeki64(0, -static_cast<long long>(bytes), SEEK_CUR) >= 0; };
@@ -37,9 +40,14 @@ int main()
     const auto close_output = [] { return _close(1) == 0; };
     const auto wait_for_input = [] { return false; };
     const auto wait_for_output = [] { return false; };
+    const auto wait_for_key = [] { return false; };
 #else
+    // A pseudo-terminal's master answers tcgetattr with its slave's modes on Linux, but nobody types
+    // at it: only a master has a slave's name, and it is read as a pipe is.
     termios terminal;
-    const bool lines = tcgetattr(STDIN_FILENO, &terminal) == 0 && (terminal.c_lflag & ICANON);
+    const bool typed = tcgetattr(STDIN_FILENO, &terminal) == 0 && !ptsname(STDIN_FILENO);
+    const bool lines = typed && (terminal.c_lflag & ICANON);
+    const bool keys = typed && !lines;
     struct stat status;
     const bool seekable = fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode);
     int type;
@@ -68,6 +76,15 @@ int main()
     };
     const auto wait_for_input = [wait_for] { return wait_for(STDIN_FILENO, POLLIN); };
     const auto wait_for_output = [wait_for] { return wait_for(STDOUT_FILENO, POLLOUT); };
+    // Out of line mode with no minimum count (stty min 0), a terminal's read says 0 when no key has
+    // come yet: the input ends only when the terminal hangs up.
+    const auto wait_for_key = [] {
+        pollfd ready{STDIN_FILENO, POLLIN, 0};
+        while (poll(&ready, 1, -1) < 0)
+            if (errno != EINTR)
+                return false;
+        return !(ready.revents & (POLLHUP | POLLERR | POLLNVAL));
+    };
 #endif
     // "Not now" from a non-blocking descriptor is neither the end of the input nor a failed write.
     const auto again = [](auto wait) { return errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) && wait()); };
@@ -125,6 +142,8 @@ int main()
                 filled = static_cast<std::size_t>(n);
                 used = 0;
                 in_piece = pieces;
+            } else if (n == 0 && keys && wait_for_key()) {
+                continue;
             } else if (n == 0 || !again(wait_for_input)) {
                 read_errno = n == 0 ? 0 : errno;
                 ended = true;

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -158,7 +159,8 @@ TEST_P(SharedInput, WhatDasDoesNotReadStaysForTheNextReader)
 }
 
 // A file gives back exactly what follows the number, and nothing once the number ran to its end;
-// a pipe or a stream socket loses at most the one character that ended it.
+// a pipe or a stream socket loses the one byte that ended it, and no more: of a character of several
+// bytes, the rest stays.
 INSTANTIATE_TEST_SUITE_P(Streams, SharedInput, testing::Values(
     Shared{Launch::file, {"12 34 7abc"}, greeting + "das 12\n" + greeting + "das 34\n 7abc"},
     Shared{Launch::file, {"42"}, greeting + "das 42\n" + greeting + "das 0\n"},
@@ -166,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(Streams, SharedInput, testing::Values(
     Shared{Launch::pipe, {"12\n34 rest"}, greeting + "das 12\n" + greeting + "das 34\nrest"},
     Shared{Launch::socket, {"12\n34 rest"}, greeting + "das 12\n" + greeting + "das 34\nrest"},
     Shared{Launch::file, {"1\n\nx y"}, greeting + "das 1\n" + greeting + "das 0\nx y"},
-    Shared{Launch::pipe, {"1\n\nx y"}, greeting + "das 1\n" + greeting + "das 0\n y"}));
+    Shared{Launch::pipe, {"1\n\nx y"}, greeting + "das 1\n" + greeting + "das 0\n y"},
+    Shared{Launch::pipe, {"7\u00e9!"}, greeting + "das 7\n" + greeting + "das 0\n!"}));
 
 // A message is read whole, so the rest of the number's message is gone, and its end ends the
 // number as a line end would: a message of blanks is skipped, and a sign alone is no number.
@@ -376,7 +379,14 @@ struct ExtraLineEnds {
     cc_t eol2 = 0;
 };
 
-pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool raw = false, ExtraLineEnds ends = {})
+// Out of line mode, a read may return with no key typed: at once (stty min 0 time 0), or after a
+// wait in tenths of a second (time 5).
+struct Polling {
+    cc_t time = 0;
+};
+
+pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool raw = false, ExtraLineEnds ends = {},
+                        std::optional<Polling> polling = std::nullopt)
 {
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
     if (pid == 0) {
@@ -392,6 +402,11 @@ pid_t start_on_terminal(std::vector<std::string> command, int& terminal, bool ra
 #endif
         if (raw || das_on_windows)
             cfmakeraw(&mode);
+        if (polling) {
+            mode.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+            mode.c_cc[VMIN] = 0;
+            mode.c_cc[VTIME] = polling->time;
+        }
         tcsetattr(STDIN_FILENO, TCSANOW, &mode);
         auto argv = pointers(command);
         execv(argv[0], argv.data());
@@ -412,6 +427,87 @@ TEST(Terminal, GreetingIsOnScreenBeforeInputAndEndOfInputOnAnEmptyLineAnswersZer
     EXPECT_TRUE(Shows(read_screen(terminal, "never"), "das 0"));
     EXPECT_EQ(finish(pid), 0);
     close(terminal);
+}
+
+// A terminal that says "nothing yet" as an end would: das waits for the number all the same, past
+// the terminal's own wait, and answers it.
+class PollingTerminal : public testing::TestWithParam<cc_t> {};
+
+TEST_P(PollingTerminal, DasWaitsForTheNumber)
+{
+    if (das_on_windows)
+        GTEST_SKIP() << "Wine sets its host terminal's modes itself";
+    int terminal;
+    const pid_t pid = start_on_terminal(das_command, terminal, true, {}, Polling{GetParam()});
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(Shows(read_screen(terminal, "\n"), "Hello, world!\n"));
+    wait_until_asleep(pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 * GetParam() + 200));
+    send(terminal, "42\r");
+    EXPECT_TRUE(Shows(read_screen(terminal, "never"), "das 42"));
+    EXPECT_EQ(finish(pid), 0);
+    close(terminal);
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminal, PollingTerminal, testing::Values(0, 5),
+                         [](const auto& info) { return "Time" + std::to_string(info.param); });
+
+// A polling terminal that hangs up ends the input: das answers 0 and ends, rather than wait on it
+// for ever. Its output is a file, so that the answer outlives the terminal.
+TEST(Terminal, AHangUpEndsTheInputOfAPollingTerminal)
+{
+    if (das_on_windows)
+        GTEST_SKIP() << "Wine sets its host terminal's modes itself";
+    char path[] = "/tmp/das-output-XXXXXX";
+    const int file = mkstemp(path);
+    ASSERT_GE(file, 0);
+    int terminal;
+    const pid_t pid = start_on_terminal(shell(std::string("trap '' HUP; exec \"$@\" >") + path), terminal, true, {},
+                                        Polling{0});
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(read_until(file, "\n"), "Hello, world!\n");
+    wait_until_asleep(pid);
+    close(terminal);
+    EXPECT_EQ(finish(pid), 0);
+    EXPECT_EQ(read_until(file, "das 0"), "das 0");
+    close(file);
+    unlink(path);
+}
+
+// Nobody types at a pseudo-terminal's master, though Linux answers for it with its slave's modes: it
+// is read as a pipe is, and what follows the number stays for the next reader.
+TEST(Terminal, APseudoTerminalsMasterIsReadAsAPipe)
+{
+    if (das_on_windows)
+        GTEST_SKIP() << "a Windows program is given no pseudo-terminal's master";
+    int master, slave;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    // In line mode, the master's answer for its slave; what is written into the slave comes out as it is.
+    termios mode;
+    tcgetattr(slave, &mode);
+    mode.c_lflag |= ICANON;
+    mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tcsetattr(slave, TCSANOW, &mode);
+    send(slave, "12 34\n56 78\n");
+    int from_das[2];
+    make_pair(from_das);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        dup2(master, STDIN_FILENO);
+        dup2(from_das[1], STDOUT_FILENO);
+        auto command = shell(R"("$@"; echo; IFS= read -r line; printf '[%s]' "$line")");
+        auto argv = pointers(command);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    setpgid(pid, pid);
+    close(from_das[1]);
+    EXPECT_EQ(read_until(from_das[0], "]"), greeting + "das 12\n[34]");
+    EXPECT_EQ(finish(pid), 0);
+    close(from_das[0]);
+    close(master);
+    close(slave);
 }
 
 // Standard output alone a terminal: the input is a pipe, read as a pipe is, so the rest of its line
