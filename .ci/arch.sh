@@ -51,3 +51,10 @@ if grep -Ew -e '-O[0-3s]' -e '-D_FORTIFY_SOURCE=2' <<<"${flags#"$cxxflags"}"; th
   echo "a flag above overrides makepkg's"; exit 1
 fi
 echo "$(basename "$package"): built from the signed tarball with makepkg's flags, dynamic, tested, installed by pacman into a root of its own"
+# One summary everywhere: the PKGBUILD's, the packages' and the manual page's NAME line.
+summary=$(jq -r .summary build/package/release.json)
+grep -xF "pkgdesc='$summary'" "$arch/build/PKGBUILD" >/dev/null || { echo "PKGBUILD: not the summary '$summary'"; exit 1; }
+test "$(dpkg-deb -f "$packages/das_${version}_amd64.deb" Description | sed -n 1p)" = "$summary"
+test "$(rpm -qp --qf '%{SUMMARY}' "$packages/das-$version-1.x86_64.rpm")" = "$summary"
+zcat "$root/usr/share/man/man1/das.1.gz" | grep -xF "das \\- $summary" >/dev/null
+echo "one summary in the PKGBUILD, the packages and the manual page: $summary"

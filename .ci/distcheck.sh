@@ -56,6 +56,54 @@ if tar -tzf "$scratch/patched.tar.gz" | grep -x "das-$version/.commit" || [ -s "
   echo "a tarball made from a patched source still names the commit"; exit 1
 fi
 echo "a patched source names no commit"
+
+# What a tarball holds and the commit it names agree: the named commit's files (git archive) are its
+# members, byte for byte, or it names none. Made from checkouts with an untracked file in src/build,
+# with a file that .git/info/exclude ignores, and with a patched src/das.cpp that git is told to
+# skip; from a shallow clone; and from a distribution's repository, the tarball unpacked and
+# committed, as it is and with src/das.cpp patched and committed.
+trees=$scratch/trees
+mkdir "$trees"
+names() { # the commit that the tarball made from the tree $1 names, once checked against its members
+  local made=$1.tar.gz commit
+  cmake -DSOURCE="$1" -DOUT="$made" -DVERSION="$version" -DEPOCH=0 -DTAR=tar -DGZIP=gzip -DGIT=git \
+    -DCOMMIT_OUT="$1.commit" -P "$top/cmake/package/source.cmake"
+  commit=$(cat "$1.commit")
+  if [ -n "$commit" ]; then
+    mkdir "$1.made" "$1.named"
+    tar -xzf "$made" -C "$1.made" --strip-components=1 --exclude "das-$version/.commit"
+    test "$(tar -xOzf "$made" "das-$version/.commit" | sed -n 1p)" = "$commit"
+    git -C "$top" archive "$commit" | tar -x -C "$1.named" --exclude .ci --exclude .gitignore
+    diff -r "$1.named" "$1.made" >&2 || { echo "$1: its tarball names $commit, whose files are not its members" >&2; return 1; }
+  elif tar -tzf "$made" | grep -x "das-$version/.commit" >&2; then
+    echo "$1: its tarball has a .commit, and it names no commit" >&2; return 1
+  fi
+  echo "$commit"
+}
+head=$(git rev-parse HEAD)
+for tree in untracked excluded skipped; do git clone -q "$top" "$trees/$tree"; done
+mkdir "$trees/untracked/src/build"
+echo notes >"$trees/untracked/src/build/notes.txt"
+echo notes.txt >>"$trees/excluded/.git/info/exclude"
+echo notes >"$trees/excluded/src/notes.txt"
+echo '// patched' >>"$trees/skipped/src/das.cpp"
+git -C "$trees/skipped" update-index --skip-worktree src/das.cpp
+test -z "$(git -C "$trees/skipped" status --porcelain)"
+git clone -q --depth 1 "file://$top" "$trees/shallow"
+test "$(names "$trees/untracked")" = "$head"
+test "$(names "$trees/excluded")" = "$head"
+test -z "$(names "$trees/skipped")"
+names "$trees/shallow" >/dev/null
+mkdir "$trees/distribution"
+tar -xzf "$tarball" -C "$trees/distribution" --strip-components=1
+git -C "$trees/distribution" init -q
+git -C "$trees/distribution" add -A
+git -C "$trees/distribution" -c user.name=packager -c user.email=packager@example.org commit -qm "das $version"
+test "$(names "$trees/distribution")" = "$commit"
+echo '// patched' >>"$trees/distribution/src/das.cpp"
+git -C "$trees/distribution" -c user.name=packager -c user.email=packager@example.org commit -qam patched
+test -z "$(names "$trees/distribution")"
+echo "an untracked, an excluded or a skipped file, a shallow clone, a distribution's repository: each tarball names the commit whose files it holds, or none"
 cp "$packages/SHA256SUMS" "$source/"
 find "$again" -exec touch -h -d '2001-02-03 04:05:06' {} +
 chown -R nobody:nogroup "$again"

@@ -191,39 +191,49 @@ as_nobody() {
 }
 
 # Makes a new OpenPGP key of the project's address, with no passphrase, in gpg's home (GNUPGHOME):
-# the releaser's, a colleague's or an attacker's, which share that name.
+# the releaser's, a colleague's or an attacker's, which share that name; or with the user ID $1.
 new_key() {
-  gpg --batch --quiet --yes --passphrase "" --quick-gen-key "The das developers <das@example.org>" ed25519 sign never 2>/dev/null
+  gpg --batch --quiet --yes --passphrase "" --quick-gen-key "${1:-The das developers <das@example.org>}" ed25519 sign never 2>/dev/null
 }
 export -f new_key
 
-# The release, signed once in a run of .ci/run as the releases page shows, by a releaser of its own
-# (nobody, with keys made for this run alone, in $release/home): in a copy of the source at
-# $release/source, whose build/package holds the packages, their signatures and the AUR's files.
+# The release, signed once in a run of .ci/run as the releases page shows, by root, with keys made
+# for this run alone, in the home $release/home, in a copy of the source at $release/source, whose
+# build/package holds the packages and their signatures; then the AUR's files, refused to root
+# before anything is written, and written by nobody (whose home is $release/packager).
 release_signed=false
 sign_release() {
   if $release_signed; then return; fi
   make_packages
   release=$scratch/release
-  mkdir -p "$release/home" "$release/source/build/package"
+  mkdir -p "$release/home" "$release/packager" "$release/source/build/package"
   copy_source "$release/source"
   cp -r "$packages" build/package/release.json "$release/source/build/package/"
-  chown -R nobody:nogroup "$release"
   chmod 700 "$release/home"
-  chmod 755 "$scratch" "$release"
   # Beside the releaser's key, their keyring holds a colleague's public key of the same address.
-  as_nobody "$release/home" '
-    mkdir -m 700 "$HOME/colleague"
-    GNUPGHOME=$HOME/colleague new_key
-    new_key
-    GNUPGHOME=$HOME/colleague gpg --armor --export | gpg --batch --quiet --import 2>/dev/null
-    gpgconf --homedir "$HOME/colleague" --kill gpg-agent
-    rm -rf "$HOME/colleague"
-    mkdir -m 700 "$HOME/.minisign"
-    minisign -G -W -p "$HOME/.minisign/minisign.pub" -s "$HOME/.minisign/minisign.key" >/dev/null
+  (export HOME=$release/home GNUPGHOME=$release/home/.gnupg
+   mkdir -m 700 "$GNUPGHOME" "$HOME/colleague"
+   GNUPGHOME=$HOME/colleague new_key
+   new_key
+   GNUPGHOME=$HOME/colleague gpg --armor --export | gpg --batch --quiet --import 2>/dev/null
+   gpgconf --homedir "$HOME/colleague" --kill gpg-agent
+   rm -rf "$HOME/colleague"
+   mkdir -m 700 "$HOME/.minisign"
+   minisign -G -W -p "$HOME/.minisign/minisign.pub" -s "$HOME/.minisign/minisign.key" >/dev/null
+   cd "$release/source"
+   top=$PWD shown "cmake -D OPENPGP_KEY=das@example.org -P cmake/release/sign.cmake" >"$HOME/sign.log" 2>&1 ||
+     { cat "$HOME/sign.log"; exit 1; }
+   grep -v "^gpg: " "$HOME/sign.log"
+   if top=$PWD shown "cmake -P cmake/release/aur.cmake" >"$HOME/aur.log" 2>&1; then
+     echo "root wrote the AUR's files"; exit 1
+   fi
+   grep -F "makepkg does not run as root: run cmake -P" "$HOME/aur.log"
+   if [ -e build/package/aur ] || [ -e build/package/aur.new ]; then echo "refused, root wrote some of the AUR's files"; exit 1; fi)
+  chown -R nobody:nogroup "$release/source" "$release/packager"
+  chmod 755 "$scratch" "$release"
+  as_nobody "$release/packager" '
     cd "$1"
-    top=$1 shown "cmake -D OPENPGP_KEY=das@example.org -P cmake/release/sign.cmake" >"$HOME/sign.log" 2>&1 ||
-      { cat "$HOME/sign.log"; exit 1; }
-    grep -v "^gpg: " "$HOME/sign.log"' "$release/source"
+    top=$1 shown "cmake -P cmake/release/aur.cmake" >"$HOME/aur.log" 2>&1 || { cat "$HOME/aur.log"; exit 1; }
+    cat "$HOME/aur.log"' "$release/source"
   release_signed=true
 }

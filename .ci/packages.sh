@@ -23,6 +23,15 @@ for deb in "$packages"/das_"$version"_*.deb; do
   mkdir "$unpacked"
   dpkg -x "$deb" "$unpacked"
   answers "$unpacked/usr/bin/das"
+  # Installed-Size, as dpkg's own dpkg-gencontrol reckons it from the unpacked tree.
+  mkdir -p "$unpacked.gencontrol/debian"
+  printf 'Source: das\nMaintainer: %s\n\nPackage: das\nArchitecture: any\nDescription: -\n -\n' \
+    "$(dpkg-deb -f "$deb" Maintainer)" >"$unpacked.gencontrol/debian/control"
+  printf 'das (%s) unstable; urgency=low\n\n  * -\n\n -- %s  %s\n' "$version" "$(dpkg-deb -f "$deb" Maintainer)" \
+    "$(released -R)" >"$unpacked.gencontrol/debian/changelog"
+  size=$(cd "$unpacked.gencontrol" && dpkg-gencontrol -pdas -P"$unpacked" -O | sed -n 's/^Installed-Size: //p')
+  test "$(dpkg-deb -f "$deb" Installed-Size)" = "$size" ||
+    { echo "$deb: Installed-Size $(dpkg-deb -f "$deb" Installed-Size), where dpkg-gencontrol reckons $size"; exit 1; }
   files=(usr/bin/das usr/share/man/man1/das.1.gz usr/share/doc/das/copyright usr/share/doc/das/changelog.gz)
   # A static das depends on nothing, and carries lintian's override for a static PIE; a dynamic
   # one depends on the C library it uses.

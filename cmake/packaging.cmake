@@ -26,7 +26,6 @@ set(version ${PROJECT_VERSION})
 set(release "{}")
 das_json_set(release "${PROJECT_NAME}" name)
 das_json_set(release "${version}" version)
-das_json_set(release "${PROJECT_DESCRIPTION}" description)
 das_json_set(release "${PROJECT_HOMEPAGE_URL}" homepage)
 das_json_set(release "${DAS_MAINTAINER}" maintainer)
 # The maintainer, as the packages' vendor and the bills' supplier name and contact.
@@ -38,7 +37,7 @@ das_json_set(release "${CMAKE_MATCH_2}" contact)
 das_json_set(release ISC licence)
 string(JSON release SET "${release}" epoch ${DAS_RELEASE_EPOCH})
 # The packages' own words.
-das_json_set(release "greet, read one integer, answer with it" summary)
+das_json_set(release "${PROJECT_DESCRIPTION}" summary)
 das_json_set(release "\
 das writes the greeting \"Hello, world!\" to standard output, reads one signed
 decimal integer from standard input, and answers \"das\" and that number.

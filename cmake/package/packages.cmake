@@ -95,8 +95,9 @@ string(JSON deb ERROR_VARIABLE none GET "${release}" builds ${BUILD} deb)
 if(NOT none)
   set(root ${work}/deb)
   stage(${root} /usr program deb)
-  # Installed-Size as dpkg-gencontrol reckons it: each file in KiB, rounded up, and 1 for each directory.
-  set(size 0)
+  # Installed-Size as dpkg-gencontrol reckons it: each file in KiB, rounded up, and 1 for each
+  # directory, the tree's top among them.
+  set(size 1)
   set(md5sums "")
   file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE ${root} ${root}/*)
   list(SORT entries)

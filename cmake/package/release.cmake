@@ -4,6 +4,9 @@
 # packages: the release's, unless the builder sets SOURCE_DATE_EPOCH.
 include_guard(GLOBAL)
 function(das_read_release file)
+  if(NOT EXISTS ${file})
+    message(FATAL_ERROR "${file}: not there; make the release first (cmake --workflow --preset package)")
+  endif()
   file(READ ${file} json)
   string(JSON packages GET "${json}" packages)
   cmake_path(GET file PARENT_PATH directory)

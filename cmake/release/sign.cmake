@@ -8,40 +8,30 @@
 # release is and where its packages are. Beside them it writes detached signatures,
 # which change no package: armoured OpenPGP ones of SHA256SUMS, the source tarball and the
 # provenance (.asc), and minisign ones of SHA256SUMS and the provenance (.minisig), and the two
-# public keys (das-release-key.asc, das-release.pub). It then writes the Arch Linux package's
-# PKGBUILD, for that tarball and that key, its .SRCINFO, which makepkg generates, and the public
-# key as keys/pgp/<fingerprint>.asc, under AUR (build/package/aur by default). gpg and minisign
-# ask for the keys' passphrases as they do.
+# public keys (das-release-key.asc, das-release.pub). gpg and minisign ask for the keys'
+# passphrases as they do. All that signing needs is checked before anything is written, and what
+# it writes is made aside and moved beside the packages only once all of it is made: a failed run
+# leaves the packages' directory as it found it. The AUR's files are cmake/release/aur.cmake's.
 cmake_minimum_required(VERSION 3.25)
-include(${CMAKE_CURRENT_LIST_DIR}/../builds.cmake)
 if(NOT RELEASE)
   set(RELEASE build/package/release.json)
 endif()
-if(NOT AUR)
-  set(AUR build/package/aur)
-endif()
-foreach(variable RELEASE AUR)
-  cmake_path(ABSOLUTE_PATH ${variable} BASE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} NORMALIZE)
-endforeach()
+cmake_path(ABSOLUTE_PATH RELEASE BASE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} NORMALIZE)
 if(NOT OPENPGP_KEY)
   message(FATAL_ERROR "Name the releaser's OpenPGP key: cmake -D OPENPGP_KEY=<key> -P ${CMAKE_CURRENT_LIST_FILE}")
 endif()
 if(NOT MINISIGN_KEY)
   set(MINISIGN_KEY $ENV{HOME}/.minisign/minisign.key)
 endif()
+if(NOT EXISTS ${MINISIGN_KEY})
+  message(FATAL_ERROR "${MINISIGN_KEY}: no minisign secret key there; name it with -D MINISIGN_KEY=<file>")
+endif()
 find_program(gpg gpg REQUIRED)
 find_program(minisign minisign REQUIRED)
-find_program(makepkg makepkg REQUIRED)
 
-if(NOT EXISTS ${RELEASE})
-  message(FATAL_ERROR "${RELEASE}: not there; make the release first (cmake --workflow --preset package)")
-endif()
 include(${CMAKE_CURRENT_LIST_DIR}/../package/release.cmake)
 das_read_release(${RELEASE})
 string(JSON VERSION GET "${release}" version)
-string(JSON DESCRIPTION GET "${release}" description)
-string(JSON URL GET "${release}" homepage)
-string(JSON MAINTAINER GET "${release}" maintainer)
 string(JSON tarball GET "${release}" source)
 string(JSON provenance GET "${release}" provenance)
 foreach(file SHA256SUMS ${tarball} ${provenance})
@@ -91,41 +81,37 @@ it holds ${count} (${named}): name the one to sign with by its fingerprint")
 endif()
 set(FINGERPRINT ${candidates})
 
+# Made aside, in a directory of its own beside the packages (so that a move is a rename), and
+# removed whatever happens to a step.
+set(aside ${packages}/../.signing)
+file(REMOVE_RECURSE ${aside})
+file(MAKE_DIRECTORY ${aside})
+function(step)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    file(REMOVE_RECURSE ${aside})
+    message(FATAL_ERROR "Nothing is signed: ${ARGN}: ${result}")
+  endif()
+endfunction()
+set(made "")
 foreach(file SHA256SUMS ${tarball} ${provenance})
-  execute_process(COMMAND ${gpg} --local-user ${FINGERPRINT} --armor --detach-sign --yes
-      --output ${packages}/${file}.asc ${packages}/${file}
-    COMMAND_ERROR_IS_FATAL ANY)
+  step(${gpg} --local-user ${FINGERPRINT} --armor --detach-sign --output ${aside}/${file}.asc ${packages}/${file})
+  list(APPEND made ${file}.asc)
 endforeach()
 foreach(file SHA256SUMS ${provenance})
-  execute_process(COMMAND ${minisign} -S -s ${MINISIGN_KEY} -m ${packages}/${file} -x ${packages}/${file}.minisig
-      -t "das ${VERSION}: ${file}"
-    COMMAND_ERROR_IS_FATAL ANY)
+  step(${minisign} -S -s ${MINISIGN_KEY} -m ${packages}/${file} -x ${aside}/${file}.minisig -t "das ${VERSION}: ${file}")
+  list(APPEND made ${file}.minisig)
 endforeach()
-
 # The public keys, to publish with the release beside their fingerprint.
-execute_process(COMMAND ${gpg} --armor --export-options export-minimal --export ${FINGERPRINT}
-  OUTPUT_FILE ${packages}/das-release-key.asc COMMAND_ERROR_IS_FATAL ANY)
-file(REMOVE ${packages}/das-release.pub)
-execute_process(COMMAND ${minisign} -R -s ${MINISIGN_KEY} -p ${packages}/das-release.pub
-  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+step(${gpg} --armor --export-options export-minimal --output ${aside}/das-release-key.asc --export ${FINGERPRINT})
+step(${minisign} -R -s ${MINISIGN_KEY} -p ${aside}/das-release.pub)
+list(APPEND made das-release-key.asc das-release.pub)
 
-# Arch Linux's makepkg checks the tarball against the signer's primary key, by its fingerprint.
-file(SHA256 ${packages}/${tarball} SHA256)
-# Arch Linux's names for the machines of the builds, each once.
-set(ARCHITECTURES "")
-foreach(build IN LISTS DAS_BUILDS)
-  if(DAS_BUILD_${build}_ARCH)
-    list(APPEND ARCHITECTURES ${DAS_BUILD_${build}_ARCH})
-  endif()
+foreach(file IN LISTS made)
+  file(RENAME ${aside}/${file} ${packages}/${file})
 endforeach()
-list(REMOVE_DUPLICATES ARCHITECTURES)
-list(JOIN ARCHITECTURES " " ARCHITECTURES)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/PKGBUILD.in ${AUR}/PKGBUILD @ONLY)
-# Where the AUR keeps the keys its PKGBUILDs name, for packagers to import.
-configure_file(${packages}/das-release-key.asc ${AUR}/keys/pgp/${FINGERPRINT}.asc COPYONLY)
-execute_process(COMMAND ${makepkg} --printsrcinfo WORKING_DIRECTORY ${AUR}
-  OUTPUT_FILE ${AUR}/.SRCINFO COMMAND_ERROR_IS_FATAL ANY)
+file(REMOVE_RECURSE ${aside})
 file(READ ${packages}/das-release.pub minisign_public)
 string(REGEX REPLACE ".*\n([^\n]+)\n?$" "\\1" minisign_public "${minisign_public}")
 message(STATUS "Signed; publish with the release the OpenPGP key's fingerprint, ${FINGERPRINT}, \
-and the minisign public key, ${minisign_public}. The AUR's PKGBUILD and .SRCINFO are in ${AUR}.")
+and the minisign public key, ${minisign_public}. The AUR's files: cmake -P cmake/release/aur.cmake, as a user.")
