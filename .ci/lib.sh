@@ -1,27 +1,35 @@
 # The helpers of .ci/run's stages. Sourced from the top of the source tree.
 
-# What the stages need, as Debian packages; installed when missing, after an update.
+# What the stages need, as Debian packages; installed when missing, after an update: what a package
+# build needs, as the releases page installs it, then CI's own.
 install_missing() {
-  # musl for other machines comes from Debian's architectures for them, beside the host's.
-  local architecture package missing=()
-  for architecture in $(foreign_architectures); do
-    dpkg --print-foreign-architectures | grep -x $architecture >/dev/null || dpkg --add-architecture $architecture
+  local architecture package missing=() ours=()
+  for architecture in $(cmake -D WHAT=architectures -P cmake/debian.cmake); do
+    dpkg --print-foreign-architectures | grep -x "$architecture" >/dev/null || missing+=("$architecture")
   done
-  for package in cmake make ninja-build g++ clang libgtest-dev valgrind libc6-dev \
-                 g++-mingw-w64-x86-64-posix wine wine64 musl-tools musl-dev lintian qemu-user zip \
-                 $(build_packages) rpm rpmlint dnf buildah podman skopeo umoci jq \
-                 python3-jsonschema gpg gpgv sqv minisign pacman-package-manager makepkg libarchive-tools \
-                 reprotest disorderfs faketime locales-all lld llvm-14 libc++-14-dev libc++abi-14-dev; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep 'install ok installed' >/dev/null || missing+=("$package")
+  for package in $(cmake -D WHAT=packages -P cmake/debian.cmake); do
+    installed "$package" || missing+=("$package")
+  done
+  if ((${#missing[@]})); then
+    echo "missing for a package build: ${missing[*]}"
+    shown "cmake -D WHAT=architectures -P cmake/debian.cmake | xargs -r -n 1 dpkg --add-architecture"
+    DEBIAN_FRONTEND=noninteractive shown "apt-get update && apt-get install -y --no-install-recommends \$(cmake -D WHAT=packages -P cmake/debian.cmake)"
+  fi
+  for package in ninja-build clang libgtest-dev valgrind libc6-dev musl-tools wine wine64 lintian qemu-user \
+                 rpmlint dnf podman skopeo umoci jq dpkg-dev unzip python3-jsonschema gpg gpgv sqv minisign \
+                 pacman-package-manager makepkg libarchive-tools reprotest disorderfs faketime locales-all lld \
+                 llvm-14 libc++-14-dev libc++abi-14-dev; do
+    installed "$package" || ours+=("$package")
   done
   # npm may come with a Node.js that is not Debian's: Debian's npm only where there is none.
-  command -v npm >/dev/null || missing+=(npm)
-  if ((${#missing[@]})); then
+  command -v npm >/dev/null || ours+=(npm)
+  if ((${#ours[@]})); then
     apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${ours[@]}"
   fi
   zig_package >/dev/null
 }
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep 'install ok installed' >/dev/null; }
 
 # Zig's npm package, for the macOS headers and libSystem's symbol stubs in its lib/libc: pinned, kept
 # in a cache that outlives a run, fetched when missing, and checked against its integrity each time.
@@ -52,25 +60,6 @@ builds_table() { printf '%s\n' "$das_builds"; }
 
 # The other builds, a name each.
 other_builds() { builds_table | cut -f1; }
-
-# The Debian architectures whose musl-dev the musl builds need, but this machine's, each once.
-foreign_architectures() {
-  builds_table | awk -F '\t' -v host="$(dpkg --print-architecture)" '$3 == "musl" && $5 != host { print $5 }' | sort -u
-}
-
-# The Debian packages that the other builds need: each cross compiler and, for musl, musl-dev of
-# the build's architecture.
-build_packages() {
-  local name toolchain libc triplet debian rest host
-  host=$(dpkg --print-architecture)
-  while IFS=$'\t' read -r name toolchain libc triplet debian rest; do
-    case $debian in
-      -|"$host") ;;
-      *) echo "g++-$triplet" ;;
-    esac
-    [ "$libc" != musl ] || echo "musl-dev:$debian"
-  done < <(builds_table) | sort -u
-}
 
 # The project's Markdown pages under $top (the top of the source tree unless set), a path each.
 doc_pages() {

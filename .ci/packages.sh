@@ -4,6 +4,12 @@ make_packages
 version=$(version)
 zip=$(jq -r .builds.windows.zip build/package/release.json)
 holds "$(cmake -E tar tf "$packages/$zip")" "${zip%.zip}/das.exe" "${zip%.zip}/README.md" "${zip%.zip}/LICENSE"
+# Its das.exe, stripped, carries no time in its header, as the one the link made.
+unzip -p "$packages/$zip" "${zip%.zip}/das.exe" >"$scratch/das.exe"
+for exe in "$scratch/das.exe" build/package/windows/das.exe; do
+  TZ=UTC0 x86_64-w64-mingw32-objdump -p "$exe" | grep -Ex 'Time/Date\s+Thu Jan  1 00:00:00 1970' >/dev/null ||
+    { echo "$exe: a time in its PE header"; exit 1; }
+done
 
 # das from the unpacked package $1, given " -17 rest", answers as it should.
 answers() {

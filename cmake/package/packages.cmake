@@ -54,8 +54,10 @@ function(stage root prefix)
     if(component STREQUAL "all")
       set(only "")
     endif()
-    run(${CMAKE_COMMAND} -E env DESTDIR=${root} ${CMAKE_COMMAND} --install ${directory} --config ${CONFIG}
-        --prefix ${prefix} --strip ${only})
+    # binutils' strip writes SOURCE_DATE_EPOCH into a PE header's time stamp, which the link left
+    # at 0, no time at all: 0 keeps it so.
+    run(${CMAKE_COMMAND} -E env DESTDIR=${root} SOURCE_DATE_EPOCH=0 ${CMAKE_COMMAND} --install ${directory}
+        --config ${CONFIG} --prefix ${prefix} --strip ${only})
   endforeach()
   file(GLOB_RECURSE entries LIST_DIRECTORIES true ${root}/*)
   run(${chmod} -R u=rwX,go=rX ${root})
