@@ -55,6 +55,7 @@ echo "$(basename "$package"): built from the signed tarball with makepkg's flags
 summary=$(jq -r .summary build/package/release.json)
 grep -xF "pkgdesc='$summary'" "$arch/build/PKGBUILD" >/dev/null || { echo "PKGBUILD: not the summary '$summary'"; exit 1; }
 test "$(dpkg-deb -f "$packages/das_${version}_amd64.deb" Description | sed -n 1p)" = "$summary"
-test "$(rpm -qp --qf '%{SUMMARY}' "$packages/das-$version-1.x86_64.rpm")" = "$summary"
+# RPM's own convention begins a summary with a capital.
+test "$(rpm -qp --qf '%{SUMMARY}' "$packages/das-$version-1.x86_64.rpm")" = "${summary^}"
 zcat "$root/usr/share/man/man1/das.1.gz" | grep -xF "das \\- $summary" >/dev/null
 echo "one summary in the PKGBUILD, the packages and the manual page: $summary"
