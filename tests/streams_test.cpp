@@ -429,6 +429,9 @@ TEST(Terminal, GreetingIsOnScreenBeforeInputAndEndOfInputOnAnEmptyLineAnswersZer
     close(terminal);
 }
 
+// PosixTerminal: a Unix terminal's own modes and devices, which a Windows build never meets; the
+// Terminal suite is the one every build, Windows' console included, must run.
+
 // A terminal that says "nothing yet" as an end would: das waits for the number all the same, past
 // the terminal's own wait, and answers it.
 class PollingTerminal : public testing::TestWithParam<cc_t> {};
@@ -449,12 +452,12 @@ TEST_P(PollingTerminal, DasWaitsForTheNumber)
     close(terminal);
 }
 
-INSTANTIATE_TEST_SUITE_P(Terminal, PollingTerminal, testing::Values(0, 5),
+INSTANTIATE_TEST_SUITE_P(PosixTerminal, PollingTerminal, testing::Values(0, 5),
                          [](const auto& info) { return "Time" + std::to_string(info.param); });
 
 // A polling terminal that hangs up ends the input: das answers 0 and ends, rather than wait on it
 // for ever. Its output is a file, so that the answer outlives the terminal.
-TEST(Terminal, AHangUpEndsTheInputOfAPollingTerminal)
+TEST(PosixTerminal, AHangUpEndsTheInputOfAPollingTerminal)
 {
     if (das_on_windows)
         GTEST_SKIP() << "Wine sets its host terminal's modes itself";
@@ -476,7 +479,7 @@ TEST(Terminal, AHangUpEndsTheInputOfAPollingTerminal)
 
 // Nobody types at a pseudo-terminal's master, though Linux answers for it with its slave's modes: it
 // is read as a pipe is, and what follows the number stays for the next reader.
-TEST(Terminal, APseudoTerminalsMasterIsReadAsAPipe)
+TEST(PosixTerminal, APseudoTerminalsMasterIsReadAsAPipe)
 {
     if (das_on_windows)
         GTEST_SKIP() << "a Windows program is given no pseudo-terminal's master";
