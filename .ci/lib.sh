@@ -52,14 +52,34 @@ zig_package() {
 # The project's version, as the package build's release.json says it, once the packages are made.
 version() { jq -r .version build/package/release.json; }
 
-# The builds of cmake/builds.cmake, a line each, its fields split by tabs: name, toolchain, libc,
-# triplet, the machine as Debian, RPM, Arch, uname -m, readelf and images name it, runner, packages.
-# Read once, when this file is sourced.
-das_builds=$(cmake -P cmake/builds.cmake)
-builds_table() { printf '%s\n' "$das_builds"; }
+# The table of cmake/builds.cmake: a line of its fields' names, then a line for each build, its
+# fields split by tabs. Read once, when this file is sourced, and only by name, through builds_where.
+das_builds=$(cmake -D WHAT=table -P cmake/builds.cmake)
+
+# Prints, for each build whose field $1 is $2 (each build, where $1 is empty), its fields named by
+# the arguments after those, split by tabs.
+builds_where() {
+  local where=$1 value=$2; shift 2
+  awk -F '\t' -v where="$where" -v value="$value" -v fields="$*" '
+    NR == 1 {
+      for (i = 1; i <= NF; i++) at[$i] = i
+      n = split(fields, wanted, " ")
+      if (where != "") wanted[n + 1] = where
+      for (i in wanted) if (!(wanted[i] in at)) { print "cmake/builds.cmake has no field " wanted[i] > "/dev/stderr"; exit 2 }
+      next
+    }
+    where == "" || $at[where] == value {
+      line = $at[wanted[1]]
+      for (i = 2; i <= n; i++) line = line "\t" $at[wanted[i]]
+      print line
+    }' <<<"$das_builds"
+}
+
+# The field $2 of the build $1.
+field() { builds_where name "$1" "$2"; }
 
 # The other builds, a name each.
-other_builds() { builds_table | cut -f1; }
+other_builds() { builds_where "" "" name; }
 
 # The project's Markdown pages under $top (the top of the source tree unless set), a path each.
 doc_pages() {
@@ -100,29 +120,23 @@ export -f doc_pages doc_commands is_shown_as shown
 # Prints the command that runs the Linux program $1 here: the runner of its machine's builds, if
 # any, with the root of the cross C library for a dynamic program, then it.
 runner() {
-  local machine name toolchain libc triplet debian rpm arch uname readelf rest
+  local machine runner triplet
   machine=$(readelf -h "$1" | sed -n 's/^ *Machine: *//p')
-  while IFS=$'\t' read -r name toolchain libc triplet debian rpm arch uname readelf image runner rest; do
-    if [ "$readelf" = "$machine" ]; then
-      if [ "$runner" != - ]; then printf '%s -L /usr/%s ' "$runner" "$triplet"; fi
-      printf '%s\n' "$1"
-      return
-    fi
-  done < <(builds_table)
-  echo "$1: a program for $machine, which no build of cmake/builds.cmake is for" >&2
-  return 1
+  IFS=$'\t' read -r runner triplet < <(builds_where readelf "$machine" runner triplet) ||
+    { echo "$1: a program for $machine, which no build of cmake/builds.cmake is for" >&2; return 1; }
+  if [ "$runner" != - ]; then printf '%s -L /usr/%s ' "$runner" "$triplet"; fi
+  printf '%s\n' "$1"
 }
 
 # Checks that the Linux program $1 is a position-independent executable for the machine whose
 # uname -m is $2 (any, if empty), with full RELRO and a stack that is not executable, and either
 # static or needing the C library alone; prints which, and what readelf says of it.
 hardened() {
-  local elf name toolchain libc triplet debian rpm arch uname readelf rest kind=static
+  local elf readelf kind=static
   elf=$(readelf -hldsW "$1")
-  while IFS=$'\t' read -r name toolchain libc triplet debian rpm arch uname readelf rest; do
-    [ "$uname" != "$2" ] || [ "$readelf" = - ] || grep -q "Machine: *$readelf\$" <<<"$elf" ||
-      { echo "$1 is not for $2" >&2; return 1; }
-  done < <(builds_table)
+  while IFS= read -r readelf; do
+    [ "$readelf" = - ] || grep -q "Machine: *$readelf\$" <<<"$elf" || { echo "$1 is not for $2" >&2; return 1; }
+  done < <(builds_where uname "$2" readelf)
   if ! grep -q 'Type: *DYN' <<<"$elf"; then echo "$1 is not position-independent" >&2; return 1; fi
   if ! grep -Eq 'GNU_STACK.* RW +0x' <<<"$elf"; then echo "$1 has an executable stack" >&2; return 1; fi
   if ! grep -q 'GNU_RELRO' <<<"$elf"; then echo "$1 has no RELRO segment" >&2; return 1; fi

@@ -89,11 +89,11 @@ done
 # nobody, which answers from it.
 image=oci-archive:$packages/das-$version-oci-image.tar:das:$version
 platforms=$(jq -r '.image[]' build/package/release.json | while read -r build; do
-  builds_table | awk -F '\t' -v build="$build" '$1 == build { print $1 " " $10 " " $8 }'; done)
+  builds_where name "$build" name image uname; done)
 test "$(skopeo inspect --raw "$image" | jq -r '[.manifests[].platform | .os + "/" + .architecture + (if .variant then "/" + .variant else "" end)] | join(" ")')" = \
-  "$(cut -d' ' -f2 <<<"$platforms" | paste -sd' ')"
+  "$(cut -f2 <<<"$platforms" | paste -sd' ')"
 first=""
-while read -r build platform processor; do
+while IFS=$'\t' read -r build platform processor; do
   IFS=/ read -r os architecture variant <<<"$platform"
   skopeo copy --quiet --override-os "$os" --override-arch "$architecture" ${variant:+--override-variant "$variant"} \
     "$image" "oci:$scratch/image:$build"
@@ -113,12 +113,12 @@ while read -r build platform processor; do
   answers "$scratch/bundle-$build/rootfs/das"
   first=${first:-$build}
 done <<<"$platforms"
-echo "image: $(skopeo inspect "$image" | jq -r .Digest) for" $(cut -d' ' -f2 <<<"$platforms")
+echo "image: $(skopeo inspect "$image" | jq -r .Digest) for" $(cut -f2 <<<"$platforms")
 # The same archive as `docker save` writes it, read through its manifest.json by skopeo's reader of
 # Docker's archives: das:VERSION, the image of the first of those builds, whose layers match its
 # config's digests.
 docker_image=docker-archive:$packages/das-$version-oci-image.tar:das:$version
-first_platform=$(sed -n 1p <<<"$platforms" | cut -d' ' -f2)
+first_platform=$(sed -n 1p <<<"$platforms" | cut -f2)
 test "$(skopeo inspect --config "$docker_image" | jq -r '.os + "/" + .architecture')" = "$first_platform"
 skopeo copy --quiet "$docker_image" "oci:$scratch/docker:first"
 umoci unpack --image "$scratch/docker:first" "$scratch/bundle-docker" >/dev/null

@@ -54,7 +54,7 @@ for package in "$packages"/das[-_]"$version"[-_]*; do
   # build that made the package says which: musl's, or the Windows runtime (a glibc das in a
   # package is a dynamic one).
   build=$(jq -r --arg name "$name" '.builds | to_entries[] | select(any(.value[]; . == $name)) | .key' build/package/release.json)
-  case $name:$(builds_table | awk -F '\t' -v build="$build" '$1 == build { print $3 }') in
+  case $name:$(field "$build" libc) in
     *-oci-image.tar:|*:musl) carries=musl ;;
     *:ucrt) carries=mingw-w64 ;;
     *) carries="" ;;

@@ -1,6 +1,6 @@
 # What a package build needs from Debian, on a Debian machine: the tools of the package build and,
-# for each build of cmake/builds.cmake that goes into a package, its compiler where it is a cross
-# compiler here, and musl's development files of its architecture for a musl build.
+# for each build of cmake/builds.cmake that goes into a package, what its row says it needs to be
+# built (its compiler, and musl's development files of its architecture for a musl build).
 #
 #   cmake -D WHAT=architectures -P cmake/debian.cmake   the architectures to add, a line each
 #   cmake -D WHAT=packages -P cmake/debian.cmake        the packages to install, a line each
@@ -19,17 +19,9 @@ foreach(name IN LISTS DAS_BUILDS)
   if(NOT DAS_BUILD_${name}_PACKAGES)
     continue()
   endif()
-  set(debian ${DAS_BUILD_${name}_DEBIAN})
-  if(DAS_BUILD_${name}_LIBC STREQUAL "ucrt")
-    list(APPEND packages g++-mingw-w64-x86-64-posix)
-  elseif(NOT debian STREQUAL host)
-    list(APPEND packages g++-${DAS_BUILD_${name}_TRIPLET})
-  endif()
-  if(DAS_BUILD_${name}_LIBC STREQUAL "musl")
-    list(APPEND packages musl-dev:${debian})
-    if(NOT debian STREQUAL host)
-      list(APPEND architectures ${debian})
-    endif()
+  list(APPEND packages ${DAS_BUILD_${name}_NEEDS_COMPILER} ${DAS_BUILD_${name}_NEEDS_LIBC})
+  if(DAS_BUILD_${name}_NEEDS_LIBC AND NOT DAS_BUILD_${name}_DEBIAN STREQUAL host)
+    list(APPEND architectures ${DAS_BUILD_${name}_DEBIAN})
   endif()
 endforeach()
 

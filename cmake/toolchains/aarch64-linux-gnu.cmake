@@ -1,5 +1,4 @@
-# das for 64-bit Arm Linux with glibc, a static PIE, cross-built (Debian: g++-aarch64-linux-gnu)
-# and run here under qemu-user (qemu-user).
+# das for 64-bit Arm Linux with glibc. Its row of cmake/builds.cmake says the rest.
 #
 #   cmake -B build/arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/aarch64-linux-gnu.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/linux-gnu.cmake)

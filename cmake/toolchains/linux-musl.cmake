@@ -1,25 +1,24 @@
 # das linked statically against musl as a position-independent executable: the smallest, fastest
-# start-up. Included by the build's toolchain file as its last line, after it has set musl (musl's
-# directory names for the machine: /usr/include/<musl>, /usr/lib/<musl>); the build's row of
-# cmake/builds.cmake names the processor, the compiler and the program that runs it here, if any.
+# start-up. Included by the build's toolchain file as its last line: the build's row of
+# cmake/builds.cmake names the processor, the compiler, musl's directories and the program that runs
+# it here, if any.
 #
 # Debian's musl-gcc wrapper cannot make a static PIE (given -static-pie it quietly makes a dynamic
 # program), so gcc compiles against musl's headers and links musl's start files itself.
 set(das_toolchain ${CMAKE_PARENT_LIST_FILE})
 include(${CMAKE_CURRENT_LIST_DIR}/row.cmake)
-set(for PACKAGE g++-${triplet} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
-das_need(CMAKE_C_COMPILER PROGRAM ${triplet}-gcc ${for})
-das_need(CMAKE_CXX_COMPILER PROGRAM ${triplet}-g++ ${for})
-if(runner)
-  das_need(DAS_QEMU PROGRAM ${runner} PACKAGE qemu-user FOR "Running the ${CMAKE_SYSTEM_PROCESSOR} musl das here" LAUNCHER)
+set(for PACKAGE ${row_needs_compiler} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
+das_need(CMAKE_C_COMPILER PROGRAM ${row_triplet}-gcc ${for})
+das_need(CMAKE_CXX_COMPILER PROGRAM ${row_triplet}-g++ ${for})
+if(row_runner)
+  das_need(DAS_QEMU PROGRAM ${row_runner} PACKAGE ${row_needs_runner} FOR "Running the ${CMAKE_SYSTEM_PROCESSOR} musl das here" LAUNCHER)
   if(DAS_QEMU)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${DAS_QEMU})
   endif()
 endif()
-set(musl_package musl-dev:${DAS_BUILD_${DAS_BUILD}_DEBIAN})
-set(for PACKAGE ${musl_package} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
-das_need(DAS_MUSL_INCLUDE_DIR FILE stdio.h PATHS /usr/include/${musl} /usr/lib/musl/include ${for})
-das_need(DAS_MUSL_LIB_DIR FILE rcrt1.o PATHS /usr/lib/${musl} /usr/lib/musl/lib ${for})
+set(for PACKAGE ${row_needs_libc} FOR "The ${CMAKE_SYSTEM_PROCESSOR} musl build")
+das_need(DAS_MUSL_INCLUDE_DIR FILE stdio.h PATHS /usr/include/${row_musl} /usr/lib/musl/include ${for})
+das_need(DAS_MUSL_LIB_DIR FILE rcrt1.o PATHS /usr/lib/${row_musl} /usr/lib/musl/lib ${for})
 
 function(gcc_says variable)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE out

@@ -4,12 +4,12 @@
 #   cmake -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64.cmake [-DDAS_WINDOWS_CRT=msvcrt]
 set(das_toolchain ${CMAKE_CURRENT_LIST_FILE})
 include(${CMAKE_CURRENT_LIST_DIR}/row.cmake)
-set(mingw PACKAGE g++-mingw-w64-x86-64-posix FOR "The Windows build")
-das_need(CMAKE_C_COMPILER PROGRAM ${triplet}-gcc-posix ${triplet}-gcc ${mingw})
-das_need(CMAKE_CXX_COMPILER PROGRAM ${triplet}-g++-posix ${triplet}-g++ ${mingw})
-find_program(CMAKE_RC_COMPILER NAMES ${triplet}-windres)
+set(mingw PACKAGE ${row_needs_compiler} FOR "The Windows build")
+das_need(CMAKE_C_COMPILER PROGRAM ${row_triplet}-gcc-posix ${row_triplet}-gcc ${mingw})
+das_need(CMAKE_CXX_COMPILER PROGRAM ${row_triplet}-g++-posix ${row_triplet}-g++ ${mingw})
+find_program(CMAKE_RC_COMPILER NAMES ${row_triplet}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
+set(CMAKE_FIND_ROOT_PATH /usr/${row_triplet})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
