@@ -1,10 +1,13 @@
-# Stage version-bump: the version lives in project(); bumped there and in the changelog, every
-# package and its manual page follow, and lintian passes under umask 002. Built on a tmpfs, which
-# lists directories in another order than most disks.
+# Stage version-bump: the version and the home page live in project(); changed there (and the
+# version in the changelog), every package and its manual page follow, and lintian passes under
+# umask 002. Built on a tmpfs, which lists directories in another order than most disks.
 bumped() {
-  local version=$1 next=$2 page
+  local version=$1 next=$2 page home old_home file
   # $3: the packages of $version, a name each, which those of $next must match.
   sed -i "s/^project(das VERSION $version /project(das VERSION $next /" CMakeLists.txt
+  old_home=$(sed -n 's/^ *HOMEPAGE_URL "\([^"]*\)".*/\1/p' CMakeLists.txt)
+  home=https://das.example.net/home
+  sed -i "s|HOMEPAGE_URL \"$old_home\"|HOMEPAGE_URL \"$home\"|" CMakeLists.txt
   if cmake --preset package >configure.log 2>&1; then
     echo "packages of $next were configured with no changelog entry for it"; exit 1
   fi
@@ -33,6 +36,21 @@ bumped() {
   if tar -tvzf "$tarball" | grep -Ev '^(-rwxr-xr-x .* bin/das|-rw-r--r-- .* share/.*)$'; then
     echo "a mode above follows the umask"; exit 1
   fi
+  # The new home page in every field that a package's format has for it, and the old one nowhere.
+  for file in *; do
+    case $file in
+      *.deb) test "$(dpkg-deb -f "$file" Homepage)" = "$home" ;;
+      *.rpm) test "$(rpm -qp --qf '%{URL}' "$file" 2>/dev/null)" = "$home" ;;
+      *.cdx.json) test "$(jq -r '.metadata.component.externalReferences[] | select(.type == "website") | .url' "$file")" = "$home" ;;
+      *-oci-image.tar)
+        skopeo inspect --raw "oci-archive:$file:das:$next" | jq -r '.manifests[].platform.architecture' | while read -r architecture; do
+          test "$(skopeo inspect --override-arch "$architecture" --config "oci-archive:$file:das:$next" |
+                  jq -r '.config.Labels["org.opencontainers.image.source"]')" = "$home"
+        done ;;
+      *.provenance.json) test "$(jq -r '.predicate.buildDefinition.resolvedDependencies[0].uri' "$file")" = "$home/releases/das-$next.tar.gz" ;;
+    esac || { echo "$file: not the home page $home"; exit 1; }
+  done
+  if grep -rlF "$old_home" .; then echo "the old home page above is still in a package"; exit 1; fi
 }
 export -f bumped
 mkdir "$scratch/bump"
@@ -42,4 +60,4 @@ unshare --mount /bin/bash -euc 'mount -t tmpfs tmpfs "$1"
   copy_source "$1"
   cd "$1" && bumped "$2" "$3" "$4"' - "$scratch/bump" "$(version)" "$(version | awk -F. -v OFS=. '{ $NF += 1; print }')" \
   "$scratch/packages"
-echo "bumped: every package and its manual page carry the new version; lintian passes under umask 002"
+echo "bumped: every package and its manual page carry the new version, and every package the new home page; lintian passes under umask 002"

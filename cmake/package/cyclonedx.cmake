@@ -1,12 +1,12 @@
 # das_cyclonedx(): writes a package's software bill of materials, a CycloneDX 1.5 JSON document.
 #
-#   das_cyclonedx(PACKAGE <file> OUTPUT <file> RELEASE <release.json's text> EPOCH <seconds>
+#   das_cyclonedx(PACKAGE <file> OUTPUT <file>
 #                 BUILT_FROM <what cmake/built-from.cmake wrote, for each das inside>...)
 #
-# It names das, as release.json says it (name, version, summary, home page, licence, and the
+# called where das_read_release() has read release.json. It names das, as release.json says it (name, version, summary, home page, licence, and the
 # maintainer as its supplier), with the package's SHA-256, each library whose code a das in the package carries,
 # with its version, licence and the source package of its code, and the toolchain that built it.
-# Nothing in it varies but with its inputs: its one time is EPOCH, and its serial number is derived
+# Nothing in it varies but with its inputs: its one time is the release's (release_epoch), and its serial number is derived
 # from the package's checksum.
 include_guard(GLOBAL)
 include(${CMAKE_CURRENT_LIST_DIR}/json.cmake)
@@ -67,16 +67,12 @@ function(das_json_properties variable)
 endfunction()
 
 function(das_cyclonedx)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "PACKAGE;OUTPUT;RELEASE;EPOCH" "BUILT_FROM")
-  # das's own, apart from the names the libraries' entries take below.
-  foreach(field name version summary homepage vendor contact licence)
-    string(JSON das_${field} GET "${arg_RELEASE}" ${field})
-  endforeach()
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "PACKAGE;OUTPUT" "BUILT_FROM")
   file(SHA256 ${arg_PACKAGE} sum)
   cmake_path(GET arg_PACKAGE FILENAME package_name)
-  string(UUID serial NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8 NAME "${das_homepage}/${package_name}#${sum}" TYPE SHA1)
+  string(UUID serial NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8 NAME "${release_homepage}/${package_name}#${sum}" TYPE SHA1)
   set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
-  set(ENV{SOURCE_DATE_EPOCH} ${arg_EPOCH})
+  set(ENV{SOURCE_DATE_EPOCH} ${release_epoch})
   string(TIMESTAMP timestamp "%Y-%m-%dT%H:%M:%SZ" UTC)
   set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
 
@@ -147,15 +143,15 @@ function(das_cyclonedx)
               "licenses": [{"license": {}}],
               "hashes": [{"alg": "SHA-256", "content": ""}],
               "externalReferences": [{"type": "website", "url": ""}, {"type": "distribution", "url": ""}]}]=])
-  das_json_set(das "${das_name}" bom-ref)
-  das_json_set(das "${das_name}" name)
-  das_json_set(das "${das_vendor}" supplier name)
-  das_json_set(das "${das_contact}" supplier contact 0 email)
-  das_json_set(das "${das_licence}" licenses 0 license id)
-  das_json_set(das "${das_version}" version)
-  das_json_set(das "${das_summary}" description)
+  das_json_set(das "${release_name}" bom-ref)
+  das_json_set(das "${release_name}" name)
+  das_json_set(das "${release_vendor}" supplier name)
+  das_json_set(das "${release_contact}" supplier contact 0 email)
+  das_json_set(das "${release_licence}" licenses 0 license id)
+  das_json_set(das "${release_version}" version)
+  das_json_set(das "${release_summary}" description)
   das_json_set(das "${sum}" hashes 0 content)
-  das_json_set(das "${das_homepage}" externalReferences 0 url)
+  das_json_set(das "${release_homepage}" externalReferences 0 url)
   das_json_set(das "${package_name}" externalReferences 1 url)
   das_json_properties(properties "das:platform=${platforms}")
   string(JSON das SET "${das}" properties "${properties}")
@@ -163,7 +159,7 @@ function(das_cyclonedx)
   set(bill [=[{"$schema": "http://cyclonedx.org/schema/bom-1.5.schema.json", "bomFormat": "CycloneDX",
                "specVersion": "1.5", "version": 1, "metadata": {"tools": {}},
                "dependencies": [{}]}]=])
-  das_json_set(bill "${das_name}" dependencies 0 ref)
+  das_json_set(bill "${release_name}" dependencies 0 ref)
   das_json_set(bill "urn:uuid:${serial}" serialNumber)
   das_json_set(bill "${timestamp}" metadata timestamp)
   string(JSON bill SET "${bill}" metadata tools components "${tools}")

@@ -14,11 +14,8 @@ cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../builds.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/release.cmake)
 das_read_release(${RELEASE})
-foreach(field name version summary homepage licence image_file)
-  string(JSON ${field} GET "${release}" ${field})
-endforeach()
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${packages})
+file(MAKE_DIRECTORY ${release_packages})
 set(buildah ${BUILDAH} --root ${WORK}/storage --runroot ${WORK}/run --storage-driver vfs)
 
 function(run)
@@ -32,12 +29,9 @@ endfunction()
 
 run(${buildah} manifest create das-index)
 set(built_from_files "")
-string(JSON count LENGTH "${release}" image)
-math(EXPR last "${count} - 1")
-foreach(index RANGE ${last})
-  string(JSON build GET "${release}" image ${index})
-  string(JSON tarball GET "${release}" builds ${build} image_tarball)
-  string(JSON built_from GET "${release}" builds ${build} built_from)
+foreach(build IN LISTS release_image)
+  string(JSON tarball GET "${release_builds}" ${build} image_tarball)
+  string(JSON built_from GET "${release_builds}" ${build} built_from)
   list(APPEND built_from_files ${built_from})
   # linux/arm/v7: the architecture arm, its variant v7.
   string(REPLACE "/" ";" platform ${DAS_BUILD_${build}_IMAGE})
@@ -46,24 +40,24 @@ foreach(index RANGE ${last})
   if(variant)
     set(variant_option --variant ${variant})
   endif()
-  file(ARCHIVE_EXTRACT INPUT ${packages}/${tarball} DESTINATION ${WORK}/${build} PATTERNS bin/das)
+  file(ARCHIVE_EXTRACT INPUT ${release_packages}/${tarball} DESTINATION ${WORK}/${build} PATTERNS bin/das)
   run(${buildah} from --arch ${architecture} ${variant_option} --os ${os} --name das-${build} scratch)
   set(container ${out})
   run(${buildah} copy --chmod 0755 --chown 0:0 ${container} ${WORK}/${build}/bin/das /das)
   # An image with no base says none, and its layer's history says what made it.
   run(${buildah} config --entrypoint [=[["/das"]]=] --user 65534:65534
     --annotation org.opencontainers.image.base.name- --annotation org.opencontainers.image.base.digest-
-    --created-by "das ${version}: COPY bin/das of ${tarball} to /das"
-    --label org.opencontainers.image.title=${name}
-    --label org.opencontainers.image.description=${summary}
-    --label org.opencontainers.image.version=${version}
-    --label org.opencontainers.image.licenses=${licence}
-    --label org.opencontainers.image.source=${homepage}
+    --created-by "das ${release_version}: COPY bin/das of ${tarball} to /das"
+    --label org.opencontainers.image.title=${release_name}
+    --label org.opencontainers.image.description=${release_summary}
+    --label org.opencontainers.image.version=${release_version}
+    --label org.opencontainers.image.licenses=${release_licence}
+    --label org.opencontainers.image.source=${release_homepage}
     ${container})
-  run(${buildah} commit --quiet --timestamp ${epoch} --format oci --rm ${container} das-${build})
+  run(${buildah} commit --quiet --timestamp ${release_epoch} --format oci --rm ${container} das-${build})
   run(${buildah} manifest add das-index containers-storage:localhost/das-${build})
 endforeach()
-run(${buildah} manifest push --quiet --all --format oci das-index oci:${WORK}/layout:das:${version})
+run(${buildah} manifest push --quiet --all --format oci das-index oci:${WORK}/layout:das:${release_version})
 # Docker's classic image store loads only an archive that `docker save` would write, which names
 # an image's config and layers in manifest.json; the blobs are the layout's, shared. It names the
 # image of the first build above, the first of cmake/builds.cmake (linux/amd64), as das:VERSION; a
@@ -86,7 +80,7 @@ string(JSON config GET "${manifest}" config digest)
 string(REPLACE ":" "/" config "blobs/${config}")
 set(entry "{}")
 string(JSON entry SET "${entry}" Config "\"${config}\"")
-string(JSON entry SET "${entry}" RepoTags "[\"das:${version}\"]")
+string(JSON entry SET "${entry}" RepoTags "[\"das:${release_version}\"]")
 string(JSON entry SET "${entry}" Layers "[]")
 string(JSON count LENGTH "${manifest}" layers)
 math(EXPR last "${count} - 1")
@@ -97,8 +91,8 @@ foreach(i RANGE ${last})
 endforeach()
 string(JSON docker SET "[]" 0 "${entry}")
 file(WRITE ${layout}/manifest.json "${docker}\n")
-run(${TAR} --create --file ${packages}/${image_file} --directory ${WORK}/layout --sort=name
-  --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${epoch} --mode=u+rw,go=rX .)
+run(${TAR} --create --file ${release_packages}/${release_image_file} --directory ${WORK}/layout --sort=name
+  --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${release_epoch} --mode=u+rw,go=rX .)
 include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
-das_cyclonedx(PACKAGE "${packages}/${image_file}" OUTPUT "${packages}/${image_file}.cdx.json" RELEASE "${release}"
-  EPOCH ${epoch} BUILT_FROM ${built_from_files})
+das_cyclonedx(PACKAGE "${release_packages}/${release_image_file}" OUTPUT "${release_packages}/${release_image_file}.cdx.json"
+  BUILT_FROM ${built_from_files})

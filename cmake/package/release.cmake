@@ -1,21 +1,42 @@
-# das_read_release(<release.json>): what cmake/packaging.cmake wrote of the release, for the steps
-# that read it, in `release`, with the two values they all need resolved: `packages`, the packages'
-# directory (written relative to release.json's own), and `epoch`, the time of every file in the
-# packages: the release's, unless the builder sets SOURCE_DATE_EPOCH.
+# das_read_release(<release.json>): what cmake/packaging.cmake wrote of the release, for every step
+# that reads it: each member of release.json as release_<member> (a text as it is, an array of texts
+# as a list, an object as its JSON text), and the whole document as `release`. Two are resolved:
+# release_packages, the packages' directory (written relative to release.json's own), and
+# release_epoch, the time of every file in the packages: the release's, unless the builder sets
+# SOURCE_DATE_EPOCH.
 include_guard(GLOBAL)
 function(das_read_release file)
   if(NOT EXISTS ${file})
     message(FATAL_ERROR "${file}: not there; make the release first (cmake --workflow --preset package)")
   endif()
   file(READ ${file} json)
-  string(JSON packages GET "${json}" packages)
+  string(JSON count LENGTH "${json}")
+  math(EXPR last "${count} - 1")
+  foreach(index RANGE ${last})
+    string(JSON member MEMBER "${json}" ${index})
+    string(JSON value GET "${json}" ${member})
+    string(JSON type TYPE "${json}" ${member})
+    if(type STREQUAL "ARRAY")
+      string(JSON length LENGTH "${json}" ${member})
+      set(value "")
+      if(length GREATER 0)
+        math(EXPR end "${length} - 1")
+        foreach(item RANGE ${end})
+          string(JSON text GET "${json}" ${member} ${item})
+          list(APPEND value "${text}")
+        endforeach()
+      endif()
+    endif()
+    set(release_${member} "${value}")
+  endforeach()
   cmake_path(GET file PARENT_PATH directory)
-  cmake_path(ABSOLUTE_PATH packages BASE_DIRECTORY ${directory})
-  string(JSON epoch GET "${json}" epoch)
+  cmake_path(ABSOLUTE_PATH release_packages BASE_DIRECTORY ${directory})
   if(DEFINED ENV{SOURCE_DATE_EPOCH})
-    set(epoch $ENV{SOURCE_DATE_EPOCH})
+    set(release_epoch $ENV{SOURCE_DATE_EPOCH})
   endif()
+  foreach(index RANGE ${last})
+    string(JSON member MEMBER "${json}" ${index})
+    set(release_${member} "${release_${member}}" PARENT_SCOPE)
+  endforeach()
   set(release "${json}" PARENT_SCOPE)
-  set(packages ${packages} PARENT_SCOPE)
-  set(epoch ${epoch} PARENT_SCOPE)
 endfunction()
