@@ -69,15 +69,15 @@ done
 # by what its --version says, and the package URLs by that distribution.
 cp "$(readlink -f "$(command -v g++)")" "$scratch/g++"
 printf 'ID=ubuntu\nVERSION_ID="24.04"\n' >"$scratch/os-release"
-cmake -DMAP=build/package/musl/das-Release.map -DOUT="$scratch/built-from.cmake" -DCOMPILER="$scratch/g++" \
+cmake -DMAP=build/package/musl/das-Release.map -DOUT="$scratch/built-from.json" -DCOMPILER="$scratch/g++" \
   -DLINKER=/usr/bin/ld -DPLATFORM=linux/amd64 -DOS_RELEASE="$scratch/os-release" -P cmake/package/built-from.cmake
 bill=$scratch/das_${version}_amd64.deb.cdx.json
 cat >"$scratch/bill.cmake" <<EOF
 cmake_minimum_required(VERSION 3.25)
 include("$PWD/cmake/package/cyclonedx.cmake")
-file(READ "$PWD/build/package/release.json" release)
-das_cyclonedx(PACKAGE "$PWD/$packages/das_${version}_amd64.deb" OUTPUT "$bill" RELEASE "\${release}" EPOCH 0
-  BUILT_FROM "$scratch/built-from.cmake")
+include("$PWD/cmake/package/release.cmake")
+das_read_release("$PWD/build/package/release.json")
+das_cyclonedx(PACKAGE "$PWD/$packages/das_${version}_amd64.deb" OUTPUT "$bill" BUILT_FROM "$scratch/built-from.json")
 EOF
 cmake -P "$scratch/bill.cmake"
 /usr/bin/python3 .ci/cyclonedx.py "$scratch/schemas" "$bill"

@@ -50,7 +50,7 @@ endif()
 
 if(DAS_PACKAGE AND DAS_BUILD)
   # What the package script reads of this build, as CMake's own types: no text of it is parsed.
-  set(das_built_from ${PROJECT_BINARY_DIR}/built-from-$<CONFIG>.cmake)
+  set(das_built_from ${PROJECT_BINARY_DIR}/built-from-$<CONFIG>.json)
   file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/das-package-$<CONFIG>.cmake CONTENT "\
 set(DAS_BUILD [==[${DAS_BUILD}]==])
 set(DAS_STATIC ${DAS_STATIC})

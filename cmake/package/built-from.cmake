@@ -13,14 +13,20 @@
 # toolchain is the compiler, the programs it runs (cc1plus, collect2 and the LTO plugin, where it
 # says where they are), the linker, CMake, every header the compile read (the dependency files
 # name them) and every file the link read: by its package where one holds it, else by its path
-# and, for a program, what its --version says. OUT is a CMake script
-# that records both, a line of fields each:
+# and, for a program, what its --version says. OUT is a JSON document that records both:
 #
-#   embedded  name|version|licence|cpe|binary package|its version|architecture|source|its version|
-#             code's source|its version|archives
-#   toolchain binary package|its version|architecture|source|its version|what it did|path
-#             (a file of no package: its name|its version, if it says one|||||what it did|its path)
+#   platform, distribution_id, distribution   the image platform of das; the build machine's
+#                                              distribution (debian) and with its version (debian-12)
+#   embedded   a library each: name, version, licence, cpe, binary (its package) and binary_version,
+#              architecture, source and source_version (its source package), origin and
+#              origin_version (the source package of its code), archives (those das took code from)
+#   toolchain  a package, or a file of no package, each: binary (the package, or the file's name),
+#              binary_version (or what the file's --version says), architecture, source,
+#              source_version, role (what it did), path (a file of no package's)
+#
+# cmake/package/json.cmake's das_json_read reads each.
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/json.cmake)
 # What the tools say is read in C's locale, whatever the builder's.
 set(ENV{LC_ALL} C)
 if(NOT OS_RELEASE)
@@ -124,19 +130,23 @@ foreach(archive IN LISTS members)
 endforeach()
 list(REMOVE_DUPLICATES packages)
 
-# Each package's version and architecture, its source package's name and version, and the source
-# packages whose code it was built with.
-run(fields ${DPKG_QUERY} --show
-  "--showformat=\${binary:Package}|\${Package}|\${Version}|\${Architecture}|\${source:Package}|\${source:Version}|\${Built-Using}\n"
+# Each package's name, version and architecture, its source package's name and version, and the
+# source packages whose code it was built with, as <field>_<package>.
+set(fields binary binary_version architecture source source_version built_using)
+run(said ${DPKG_QUERY} --show
+  "--showformat=\${binary:Package}\t\${Package}\t\${Version}\t\${Architecture}\t\${source:Package}\t\${source:Version}\t\${Built-Using}\n"
   ${packages})
-if(fields_failed)
-  message(FATAL_ERROR "dpkg-query --show ${packages}: ${fields_failed}")
+if(said_failed)
+  message(FATAL_ERROR "dpkg-query --show ${packages}: ${said_failed}")
 endif()
-string(REPLACE "\n" ";" fields "${fields}")
-foreach(line IN LISTS fields)
-  if(line MATCHES "^([^|]+)\\|(.*)$")
-    set(fields_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
-  endif()
+string(REPLACE ";" "" said "${said}")
+string(REPLACE "\n" ";" said "${said}")
+foreach(line IN LISTS said)
+  string(REPLACE "\t" ";" line "${line}")
+  list(POP_FRONT line package)
+  foreach(field IN LISTS fields)
+    list(POP_FRONT line ${field}_${package})
+  endforeach()
 endforeach()
 
 # The distribution the packages are from, for the package URLs: its ID, debian say, and with its
@@ -149,17 +159,19 @@ foreach(field ID VERSION_ID)
 endforeach()
 list(GET distribution 0 distribution_id)
 list(JOIN distribution - distribution)
-set(script "# What went into das (cmake/built-from.cmake wrote this)
-set(das_platform ${PLATFORM})
-set(das_distribution_id ${distribution_id})
-set(das_distribution ${distribution})
-")
+set(record "{}")
+das_json_set(record "${PLATFORM}" platform)
+das_json_set(record "${distribution_id}" distribution_id)
+das_json_set(record "${distribution}" distribution)
+string(JSON record SET "${record}" embedded "[]")
+string(JSON record SET "${record}" toolchain "[]")
 
 # Embedded: for each package whose archives gave members, what each of those archives is upstream.
 foreach(archive IN LISTS members)
   set(package ${package_${archive}})
-  string(REPLACE "|" ";" package_fields "${fields_${package}}")
-  list(POP_FRONT package_fields binary binary_version architecture source source_version built_using)
+  foreach(field IN LISTS fields)
+    set(${field} "${${field}_${package}}")
+  endforeach()
   cmake_path(GET archive FILENAME archive_name)
   set(found "")
   foreach(upstream IN LISTS upstreams)
@@ -190,19 +202,24 @@ foreach(archive IN LISTS members)
       endif()
     endforeach()
   endif()
-  set(key "${name}|${version}|${licence}|${cpe}|${binary}|${binary_version}|${architecture}|${source}|${source_version}|${origin}|${origin_version}")
-  list(FIND keys "${key}" index)
+  # One entry for each library, whichever of its archives das took code from.
+  set(entry "{}")
+  foreach(field name version licence cpe binary binary_version architecture source source_version origin origin_version)
+    das_json_set(entry "${${field}}" ${field})
+  endforeach()
+  list(FIND entries "${entry}" index)
   if(index EQUAL -1)
-    list(LENGTH keys index)
-    list(APPEND keys "${key}")
+    list(LENGTH entries index)
+    list(APPEND entries "${entry}")
   endif()
   list(APPEND archives_${index} ${archive_name})
 endforeach()
 set(index 0)
-foreach(key IN LISTS keys)
+foreach(entry IN LISTS entries)
   list(SORT archives_${index})
   list(JOIN archives_${index} " " archive_names)
-  string(APPEND script "list(APPEND das_embedded \"${key}|${archive_names}\")\n")
+  das_json_set(entry "${archive_names}" archives)
+  das_json_append(record "${entry}" embedded)
   math(EXPR index "${index} + 1")
 endforeach()
 
@@ -216,7 +233,10 @@ foreach(file IN LISTS COMPILER parts LINKER CMAKE_COMMAND inputs headers)
   else()
     set(tool ${real_${file}})
     set(path_${tool} ${real_${file}})
-    set(fields_${tool} "${file_name}|||||")
+    foreach(field IN LISTS fields)
+      set(${field}_${tool} "")
+    endforeach()
+    set(binary_${tool} ${file_name})
   endif()
   if(NOT tool IN_LIST tools)
     list(APPEND tools ${tool})
@@ -233,7 +253,7 @@ foreach(file IN LISTS COMPILER parts LINKER CMAKE_COMMAND inputs headers)
       run(said ${real_${file}} --version)
       string(REGEX MATCHALL "[0-9]+(\\.[0-9]+)+" said "${said}")
       list(POP_FRONT said said)
-      set(fields_${tool} "${file_name}|${said}||||")
+      set(binary_version_${tool} "${said}")
     endif()
   elseif(file IN_LIST headers)
     if(NOT DEFINED headers_${tool})
@@ -262,10 +282,15 @@ foreach(tool IN LISTS tools)
     endif()
     list(JOIN roles "; " role_${tool})
   endif()
-  string(REGEX REPLACE "\\|[^|]*$" "" tool_fields "${fields_${tool}}") # without its Built-Using
   if(NOT DEFINED path_${tool})
     set(path_${tool} "")
   endif()
-  string(APPEND script "list(APPEND das_toolchain \"${tool_fields}|${role_${tool}}|${path_${tool}}\")\n")
+  set(entry "{}")
+  foreach(field binary binary_version architecture source source_version)
+    das_json_set(entry "${${field}_${tool}}" ${field})
+  endforeach()
+  das_json_set(entry "${role_${tool}}" role)
+  das_json_set(entry "${path_${tool}}" path)
+  das_json_append(record "${entry}" toolchain)
 endforeach()
-file(WRITE ${OUT} "${script}")
+file(WRITE ${OUT} "${record}\n")

@@ -1,5 +1,6 @@
-# A JSON writer for the package build's documents: each is built with CMake's own string(JSON ...
-# SET ...), and every text goes in through das_json_quote, which escapes what JSON asks.
+# A JSON writer and reader for the package build's documents: each is built with CMake's own
+# string(JSON ... SET ...), and every text goes in through das_json_quote, which escapes what JSON
+# asks; each object is read whole by das_json_read, which names no member.
 #
 #   das_json_quote(<variable> <text>)             the text as a JSON string, quotes included
 #   das_json_set(<document> <text> <member>...)    the document's member (object keys, array
@@ -7,6 +8,12 @@
 #   das_json_append(<document> <json> <member>...) the JSON value added at the end of the array
 #   das_json_add(<document> <text> <member>...)    the text added at the end of the array, as a
 #                                                  string
+#   das_json_read(<prefix> <json> <member>...)     each member of the object (the document, or its
+#                                                  member named) as <prefix>_<member>: a text as it
+#                                                  is, an array of texts as a list, anything else
+#                                                  as its JSON text; their names in <prefix>_members
+#   das_json_indexes(<variable> <json> <member>...)
+#                                                  the indexes of the array, a list (empty for none)
 # The text comes before the member's names, so that a semicolon in it stays in it.
 include_guard(GLOBAL)
 
@@ -45,4 +52,54 @@ function(das_json_add document text)
   das_json_quote(quoted "${text}")
   das_json_append(${document} "${quoted}" ${ARGN})
   set(${document} "${${document}}" PARENT_SCOPE)
+endfunction()
+
+function(das_json_read prefix json)
+  set(object "${json}")
+  if(ARGN)
+    string(JSON object GET "${json}" ${ARGN})
+  endif()
+  set(members "")
+  string(JSON count LENGTH "${object}")
+  if(count GREATER 0)
+    math(EXPR last "${count} - 1")
+    foreach(index RANGE ${last})
+      string(JSON member MEMBER "${object}" ${index})
+      string(JSON value GET "${object}" ${member})
+      string(JSON type TYPE "${object}" ${member})
+      if(type STREQUAL "ARRAY")
+        set(texts "")
+        string(JSON length LENGTH "${object}" ${member})
+        if(length GREATER 0)
+          math(EXPR end "${length} - 1")
+          foreach(item RANGE ${end})
+            string(JSON type TYPE "${object}" ${member} ${item})
+            if(NOT type STREQUAL "STRING")
+              break()
+            endif()
+            string(JSON text GET "${object}" ${member} ${item})
+            list(APPEND texts "${text}")
+          endforeach()
+        endif()
+        if(type STREQUAL "STRING" OR length EQUAL 0)
+          set(value "${texts}")
+        endif()
+      endif()
+      set(${prefix}_${member} "${value}" PARENT_SCOPE)
+      list(APPEND members ${member})
+    endforeach()
+  endif()
+  set(${prefix}_members ${members} PARENT_SCOPE)
+endfunction()
+
+function(das_json_indexes variable json)
+  string(JSON length LENGTH "${json}" ${ARGN})
+  set(indexes "")
+  if(length GREATER 0)
+    math(EXPR last "${length} - 1")
+    foreach(index RANGE ${last})
+      list(APPEND indexes ${index})
+    endforeach()
+  endif()
+  set(${variable} ${indexes} PARENT_SCOPE)
 endfunction()

@@ -64,16 +64,14 @@ endfunction()
 # What das carries of other packages' code, as Debian (Built-Using: each source package at its
 # exact version, the one its library's package was built from and, for a cross package, the one
 # whose code that repackages) and Fedora (Provides: bundled(name) = upstream version) say it.
-set(das_embedded "")
-include(${DAS_BUILT_FROM})
+file(READ ${DAS_BUILT_FROM} built_from)
 set(built_using "")
 set(bundled "")
-foreach(entry IN LISTS das_embedded)
-  string(REPLACE "|" ";" entry "${entry}")
-  list(POP_FRONT entry library library_version library_licence cpe binary binary_version architecture source source_version
-       origin origin_version)
-  list(APPEND built_using "${source} (= ${source_version})" "${origin} (= ${origin_version})")
-  list(APPEND bundled "bundled(${library}) = ${library_version}")
+das_json_indexes(indexes "${built_from}" embedded)
+foreach(index IN LISTS indexes)
+  das_json_read(library "${built_from}" embedded ${index})
+  list(APPEND built_using "${library_source} (= ${library_source_version})" "${library_origin} (= ${library_origin_version})")
+  list(APPEND bundled "bundled(${library_name}) = ${library_version}")
 endforeach()
 list(REMOVE_DUPLICATES built_using)
 list(SORT built_using)
