@@ -4,11 +4,10 @@
 #   anything else  bin/das, share/man/man1/das.1 and the licence under share/doc/das (a musl
 #                  tarball's contents, and what `cmake --install` puts under a prefix)
 #
-# A build of cmake/builds.cmake in a package build (DAS_PACKAGE) also has the contents of its
-# Debian package and RPM, as components that only cmake/package/packages.cmake installs: deb (the
-# page compressed, the licence as Debian's copyright file beside the changelog, lintian's override
-# for a static program) and rpm (the page compressed, the licence under /usr/share/licenses), each
-# with the program (component program). It writes what that script needs into
+# A build of cmake/builds.cmake in a package build (DAS_PACKAGE) also has what each kind of package
+# its row names installs of its own, as components that only cmake/package/packages.cmake installs
+# (deb and rpm, each with the program, component program; cmake/package/<kind>.cmake says what
+# each holds), from the page and changelog compressed here. It writes what that script needs into
 # das-package-<config>.cmake.
 # Elsewhere `cpack` makes a plain tarball of the same files, for the BSDs and macOS.
 
@@ -35,20 +34,15 @@ if(DAS_PACKAGE AND DAS_BUILD AND NOT WIN32)
       DEPENDS ${source} VERBATIM)
   endforeach()
   add_custom_target(das_docs ALL DEPENDS das.1.gz changelog.gz)
-  foreach(component deb rpm)
-    install(FILES ${PROJECT_BINARY_DIR}/das.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
-            COMPONENT ${component} EXCLUDE_FROM_ALL)
-  endforeach()
-  install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT deb EXCLUDE_FROM_ALL)
-  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright COMPONENT deb EXCLUDE_FROM_ALL)
-  if(DAS_STATIC)
-    install(FILES cmake/package/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
-            RENAME das COMPONENT deb EXCLUDE_FROM_ALL)
-  endif()
-  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/das COMPONENT rpm EXCLUDE_FROM_ALL)
 endif()
-
+# What each kind of package that the build's row names installs of its own, as its module says.
 if(DAS_PACKAGE AND DAS_BUILD)
+  foreach(kind IN LISTS DAS_BUILD_${DAS_BUILD}_PACKAGES)
+    include(cmake/package/${kind}.cmake)
+    if(COMMAND das_${kind}_install)
+      cmake_language(CALL das_${kind}_install)
+    endif()
+  endforeach()
   # What the package script reads of this build, as CMake's own types: no text of it is parsed.
   set(das_built_from ${PROJECT_BINARY_DIR}/built-from-$<CONFIG>.json)
   file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/das-package-$<CONFIG>.cmake CONTENT "\

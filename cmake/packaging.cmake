@@ -1,9 +1,11 @@
 # Configure time, the top of a package build (DAS_PACKAGE), once the builds that go into packages
 # are configured (CMakeLists.txt): the release's steps, each a target, in this order:
-#   1. each of those builds is built, then packaged by cmake/package/packages.cmake: its .deb,
-#      RPM, tarball or zip, each with its bill of materials;
+#   1. each of those builds is built, then packaged by cmake/package/packages.cmake: each package
+#      its row names, by that kind's module (cmake/package/deb.cmake, rpm, tarball, zip), with its
+#      bill of materials;
 #   2. the source tarball (cmake/package/source.cmake);
-#   3. the container image, from the tarballs of the builds it holds (cmake/package/image.cmake);
+#   3. a package of several builds (the container image, cmake/package/image.cmake), by its
+#      module's step, once those builds are packaged;
 #   4. SHA256SUMS and the provenance, over everything above (cmake/package/checksums.cmake).
 # What the release is (the project's details, its packages' words, which file each step makes) is
 # written here once, into release.json, which every step reads, and cmake/release/sign.cmake and
@@ -60,13 +62,19 @@ foreach(tool IN LISTS tools)
   das_json_add(release "${tool}" tools)
 endforeach()
 
-# The files of each step, and of the release: every one of them, which SHA256SUMS lists.
+# The files of each step, and of the release: every one of them, which SHA256SUMS lists. Each kind
+# of package that a row names is a module, cmake/package/<kind>.cmake, which names its file; a
+# kind whose package holds several builds (the image) also makes it in a step of its own.
 string(JSON release SET "${release}" builds "{}")
 string(JSON release SET "${release}" files "[]")
+set(files "")
 macro(made file)
-  das_json_add(release "${file}" files)
+  if(NOT "${file}" IN_LIST files)
+    list(APPEND files ${file})
+    das_json_add(release "${file}" files)
+  endif()
 endmacro()
-set(image_builds "")
+set(kinds "")
 set(packaging_targets "")
 foreach(name IN LISTS DAS_BUILDS)
   if(NOT DAS_BUILD_${name}_PACKAGES)
@@ -75,26 +83,17 @@ foreach(name IN LISTS DAS_BUILDS)
   string(JSON release SET "${release}" builds ${name} "{}")
   das_json_set(release "${PROJECT_BINARY_DIR}/${name}" builds ${name} directory)
   das_json_set(release "${PROJECT_BINARY_DIR}/${name}/built-from-${das_other_config}.json" builds ${name} built_from)
-  set(tarball das-${version}-linux-${DAS_BUILD_${name}_UNAME}-${DAS_BUILD_${name}_LIBC}.tar.gz)
   foreach(kind IN LISTS DAS_BUILD_${name}_PACKAGES)
-    if(kind STREQUAL "deb")
-      set(file das_${version}_${DAS_BUILD_${name}_DEBIAN}.deb)
-    elseif(kind STREQUAL "rpm")
-      set(file das-${version}-1.${DAS_BUILD_${name}_RPM}.rpm)
-    elseif(kind STREQUAL "tarball")
-      set(file ${tarball})
-    elseif(kind STREQUAL "zip")
-      set(file das-${version}-windows-${DAS_BUILD_${name}_UNAME}.zip)
-    elseif(kind STREQUAL "image")
-      list(APPEND image_builds ${name})
-      das_json_set(release "${tarball}" builds ${name} image_tarball)
-      continue()
-    else()
-      message(FATAL_ERROR "cmake/builds.cmake: ${name}: no such package: ${kind}")
+    include(${PROJECT_SOURCE_DIR}/cmake/package/${kind}.cmake OPTIONAL RESULT_VARIABLE module)
+    if(NOT module)
+      message(FATAL_ERROR "cmake/builds.cmake: ${name}: no such package: ${kind} (no cmake/package/${kind}.cmake)")
     endif()
+    cmake_language(CALL das_${kind}_file file ${name} ${version})
     das_json_set(release "${file}" builds ${name} ${kind})
     made(${file})
     made(${file}.cdx.json)
+    list(APPEND kinds ${kind})
+    list(APPEND builds_of_${kind} ${name})
   endforeach()
   # Packaged, whatever the configuration, once it is built.
   ExternalProject_Add_Step(das_${name} package
@@ -104,19 +103,18 @@ foreach(name IN LISTS DAS_BUILDS)
   ExternalProject_Add_StepTargets(das_${name} package)
   list(APPEND packaging_targets das_${name}-package)
 endforeach()
-string(JSON release SET "${release}" image "[]")
-foreach(name IN LISTS image_builds)
-  das_json_add(release ${name} image)
+list(REMOVE_DUPLICATES kinds)
+foreach(kind IN LISTS kinds)
+  if(COMMAND das_${kind}_step)
+    cmake_language(CALL das_${kind}_step ${builds_of_${kind}})
+    list(APPEND packaging_targets das_${kind})
+  endif()
 endforeach()
 set(source das-${version}.tar.gz)
-set(image das-${version}-oci-image.tar)
 das_json_set(release "${source}" source)
-das_json_set(release "${image}" image_file)
 das_json_set(release "das-${version}.provenance.json" provenance)
 das_json_set(release "${PROJECT_BINARY_DIR}/source-commit" source_commit)
 made(${source})
-made(${image})
-made(${image}.cdx.json)
 made(das-${version}.provenance.json)
 file(WRITE ${PROJECT_BINARY_DIR}/release.json "${release}\n")
 
@@ -125,15 +123,8 @@ add_custom_target(das_source ALL
     -DVERSION=${version} -DEPOCH=${DAS_RELEASE_EPOCH} -DTAR=${DAS_TAR} -DGZIP=${DAS_GZIP} -DGIT=${DAS_GIT}
     -DCOMMIT_OUT=${PROJECT_BINARY_DIR}/source-commit -P ${PROJECT_SOURCE_DIR}/cmake/package/source.cmake
   VERBATIM)
-add_custom_target(das_image ALL
-  COMMAND ${CMAKE_COMMAND} -DRELEASE=${PROJECT_BINARY_DIR}/release.json -DWORK=${PROJECT_BINARY_DIR}/image
-    -DBUILDAH=${DAS_BUILDAH} -DTAR=${DAS_TAR} -P ${PROJECT_SOURCE_DIR}/cmake/package/image.cmake
-  VERBATIM)
-foreach(name IN LISTS image_builds)
-  add_dependencies(das_image das_${name}-package)
-endforeach()
 add_custom_target(das_checksums ALL
   COMMAND ${CMAKE_COMMAND} -DRELEASE=${PROJECT_BINARY_DIR}/release.json
     -P ${PROJECT_SOURCE_DIR}/cmake/package/checksums.cmake
   VERBATIM)
-add_dependencies(das_checksums das_source das_image ${packaging_targets})
+add_dependencies(das_checksums das_source ${packaging_targets})

@@ -1,15 +1,40 @@
-# Build time, a package build, once the packages are made: writes das's container image, an OCI
-# image archive, from the musl tarballs of the builds that cmake/builds.cmake puts in it:
+# das's container image, all of it: one OCI image archive for every build whose row of
+# cmake/builds.cmake says image, each a platform of it.
 #
-#   cmake -DRELEASE=<release.json> -DWORK=<dir> -DBUILDAH=... -DTAR=... -P image.cmake
+#   das_image_file(<variable> <build> <version>)  its name, at the package build's configure time
+#   das_image_step(<build>...)  the target das_image, which makes it once the builds' tarballs are
+#                               made; at the package build's configure time
+#   cmake -DRELEASE=<release.json> -DBUILDS=<build>... -DWORK=<dir> -DBUILDAH=... -DTAR=... -P image.cmake
+#                               makes it, at build time (that target's command)
 #
-# For each of those machines an image of one layer that holds the static das and nothing else, run
-# as nobody with das as its entry point, and one index over them all, named das:VERSION; and for
-# Docker's classic image store, a manifest.json that names the first machine's image.
-# buildah makes them in a store of its own under WORK; every time in them is the release's (or the
-# builder's SOURCE_DATE_EPOCH, as in every other package), and the archive is written in name
-# order with root as the owner, so that the same source gives the same bytes. Its bill of
+# For each of those machines an image of one layer that holds the static das of its tarball and
+# nothing else, run as nobody with das as its entry point, and one index over them all, named
+# das:VERSION; and for Docker's classic image store, a manifest.json that names the first machine's
+# image. buildah makes them in a store of its own under WORK; every time in them is the release's
+# (or the builder's SOURCE_DATE_EPOCH, as in every other package), and the archive is written in
+# name order with root as the owner, so that the same source gives the same bytes. Its bill of
 # materials, beside it, names what each das in it carries.
+include_guard(GLOBAL)
+include(${CMAKE_CURRENT_LIST_DIR}/tarball.cmake)
+
+function(das_image_file variable build version)
+  set(${variable} das-${version}-oci-image.tar PARENT_SCOPE)
+endfunction()
+
+function(das_image_step)
+  list(JOIN ARGN "$<SEMICOLON>" builds)
+  add_custom_target(das_image ALL
+    COMMAND ${CMAKE_COMMAND} -DRELEASE=${PROJECT_BINARY_DIR}/release.json -DBUILDS=${builds}
+      -DWORK=${PROJECT_BINARY_DIR}/image -DBUILDAH=${DAS_BUILDAH} -DTAR=${DAS_TAR} -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
+    VERBATIM)
+  foreach(name IN LISTS ARGN)
+    add_dependencies(das_image das_${name}-package)
+  endforeach()
+endfunction()
+
+if(NOT CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  return()
+endif()
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../builds.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/release.cmake)
@@ -29,8 +54,9 @@ endfunction()
 
 run(${buildah} manifest create das-index)
 set(built_from_files "")
-foreach(build IN LISTS release_image)
-  string(JSON tarball GET "${release_builds}" ${build} image_tarball)
+foreach(build IN LISTS BUILDS)
+  das_tarball_file(tarball ${build} ${release_version})
+  string(JSON image_file GET "${release_builds}" ${build} image)
   string(JSON built_from GET "${release_builds}" ${build} built_from)
   list(APPEND built_from_files ${built_from})
   # linux/arm/v7: the architecture arm, its variant v7.
@@ -91,8 +117,8 @@ foreach(i RANGE ${last})
 endforeach()
 string(JSON docker SET "[]" 0 "${entry}")
 file(WRITE ${layout}/manifest.json "${docker}\n")
-run(${TAR} --create --file ${release_packages}/${release_image_file} --directory ${WORK}/layout --sort=name
+run(${TAR} --create --file ${release_packages}/${image_file} --directory ${WORK}/layout --sort=name
   --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@${release_epoch} --mode=u+rw,go=rX .)
 include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
-das_cyclonedx(PACKAGE "${release_packages}/${release_image_file}" OUTPUT "${release_packages}/${release_image_file}.cdx.json"
+das_cyclonedx(PACKAGE "${release_packages}/${image_file}" OUTPUT "${release_packages}/${image_file}.cdx.json"
   BUILT_FROM ${built_from_files})
