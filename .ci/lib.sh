@@ -180,6 +180,14 @@ make_packages() {
   fi
 }
 
+# The packages of the release, a line each: its kind, its file, then each build that went into it,
+# in the table's order, split by tabs. A kind's checks are .ci/package/<kind>.sh.
+release_packages() {
+  jq -r --argjson order "$(other_builds | jq -R . | jq -s .)" '
+    [$order[] as $build | .builds[$build].packages // {} | to_entries[] | {kind: .key, file: .value, build: $build}]
+    | group_by(.file)[] | [.[0].kind, .[0].file] + map(.build) | @tsv' build/package/release.json
+}
+
 # The files that the package build made in the directory $1 (the packages, unless given), a name
 # each: all that lies there but what the signing of a release adds, which SHA256SUMS does not list.
 release_files() { ls -1 "${1:-$packages}" | grep -Ev '\.(asc|minisig)$|^das-release(-key\.asc|\.pub)$'; }

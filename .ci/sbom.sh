@@ -19,9 +19,9 @@ installed() {
     grep -qxF "$1 $2 $3 $4 $5"
 }
 
-for package in "$packages"/das[-_]"$version"[-_]*; do
-  [[ $package != *.cdx.json ]] || continue
-  name=$(basename "$package")
+while IFS=$'\t' read -r -u 3 -a entry; do
+  kind=${entry[0]} name=${entry[1]}
+  package=$packages/$name
   sbom=$package.cdx.json
   test -f "$sbom" || { echo "$name has no bill of materials beside it"; exit 1; }
   test "$(jq -r '.metadata.component | [.name, .version, (.hashes[] | select(.alg == "SHA-256").content),
@@ -43,26 +43,22 @@ for package in "$packages"/das[-_]"$version"[-_]*; do
   built_using=$(jq -r '[.components[].properties[] | select(.name == "debian:source" or .name == "debian:built-using").value |
                         sub(" "; " (= ") + ")"] | unique | join(", ")' "$sbom")
   bundled=$(jq -r '[.components[] | "bundled(" + .name + ") = " + .version] | unique | join(", ")' "$sbom")
-  case $name in
-    *.deb) test "$(dpkg-deb -f "$package" Built-Using)" = "$built_using"
-           echo "$name: Built-Using: $built_using" ;;
-    *.rpm) test "$(rpm -qp --provides "$package" | grep '^bundled(' | paste -sd, | sed 's/,/, /g')" = "$bundled"
-           echo "$name: Provides: $bundled" ;;
-    *)     echo "$name: embeds $embedded" ;;
-  esac
+  source ".ci/package/$kind.sh"
+  "embeds_$kind" "$package"
   # A static das carries its C library, and das.exe MinGW-w64's runtime: the map was read. The
-  # build that made the package says which: musl's, or the Windows runtime (a glibc das in a
+  # builds that went into the package say which: musl's, or the Windows runtime (a glibc das in a
   # package is a dynamic one).
-  build=$(jq -r --arg name "$name" '.builds | to_entries[] | select(any(.value[]; . == $name)) | .key' build/package/release.json)
-  case $name:$(field "$build" libc) in
-    *-oci-image.tar:|*:musl) carries=musl ;;
-    *:ucrt) carries=mingw-w64 ;;
-    *) carries="" ;;
-  esac
-  if [ -n "$carries" ] && ! grep -qw "$carries" <<<"$embedded"; then
-    echo "$name: its das carries $carries, which its bill of materials does not name"; exit 1
-  fi
-done
+  for build in "${entry[@]:2}"; do
+    case $(field "$build" libc) in
+      musl) carries=musl ;;
+      ucrt) carries=mingw-w64 ;;
+      *) carries="" ;;
+    esac
+    if [ -n "$carries" ] && ! grep -qw "$carries" <<<"$embedded"; then
+      echo "$name: its das carries $carries, which its bill of materials does not name"; exit 1
+    fi
+  done
+done 3< <(release_packages)
 
 # A build machine that is not exactly Debian: a compiler that no package holds, and another
 # distribution. Only what das embeds must belong to a package: the compiler is named by its path and

@@ -18,9 +18,9 @@ bumped() {
   mv changelog.new docs/changelog
   (umask 002 && cmake --workflow --preset package >/dev/null)
   # The packages of the first build, the one of this machine.
-  deb=$(jq -r .builds.musl.deb build/package/release.json)
-  tarball=$(jq -r .builds.musl.tarball build/package/release.json)
-  zip=$(jq -r .builds.windows.zip build/package/release.json)
+  deb=$(jq -r .builds.musl.packages.deb build/package/release.json)
+  tarball=$(jq -r .builds.musl.packages.tarball build/package/release.json)
+  zip=$(jq -r .builds.windows.packages.zip build/package/release.json)
   cd build/package/packages
   diff <(ls -1) <(sed "s/\([-_]\)$version\([-_.]\)/\1$next\2/" "$3")
   sha256sum --strict -c --quiet SHA256SUMS

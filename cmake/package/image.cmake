@@ -56,7 +56,7 @@ run(${buildah} manifest create das-index)
 set(built_from_files "")
 foreach(build IN LISTS BUILDS)
   das_tarball_file(tarball ${build} ${release_version})
-  string(JSON image_file GET "${release_builds}" ${build} image)
+  string(JSON image_file GET "${release_builds}" ${build} packages image)
   string(JSON built_from GET "${release_builds}" ${build} built_from)
   list(APPEND built_from_files ${built_from})
   # linux/arm/v7: the architecture arm, its variant v7.

@@ -81,7 +81,7 @@ endfunction()
 foreach(kind IN LISTS DAS_BUILD_${BUILD}_PACKAGES)
   include(${CMAKE_CURRENT_LIST_DIR}/${kind}.cmake)
   if(COMMAND das_${kind}_make)
-    string(JSON file GET "${release_builds}" ${BUILD} ${kind})
+    string(JSON file GET "${release_builds}" ${BUILD} packages ${kind})
     cmake_language(CALL das_${kind}_make ${file})
     das_cyclonedx(PACKAGE ${release_packages}/${file} OUTPUT ${release_packages}/${file}.cdx.json
       BUILT_FROM ${DAS_BUILT_FROM})
