@@ -1,0 +1,61 @@
+# The pages checked against what the build makes, by the documented stage: each check takes the
+# pages (and the release) it reads as arguments, so that it can be tried on a copy with a fault in it.
+
+# The words of the Markdown page $1 written as code (between backticks), a line each.
+ticked() { grep -o '`[^`]*`' "$1" | tr -d '`'; }
+
+# The rows of the table of the Markdown page $1 whose header row begins with $2, without the header
+# and its rule.
+table() { awk -v header="$2" 'index($0, header) == 1 { inside = 1; next } inside && !/^\|/ { exit } inside' "$1" | tail -n +2; }
+
+# The release in the directory $1 (packages, bills, signatures, keys) and the files that the pages
+# after it name agree: each file named is the release's, and each file of the release is named by a
+# page. A page that says `<package>.cdx.json` names the bill of every package it names.
+pages_name_the_release() {
+  local release=$1 page file named="" bills="" names; shift
+  for page; do
+    names=$(ticked "$page" | grep -Ex '(das[-_][0-9][^ ]*[^/]|SHA256SUMS[^ ]*|das-release[^ ]*)' || true)
+    while IFS= read -r file; do
+      [ -z "$file" ] || [ -e "$release/$file" ] || { echo "$page: names $file, which the release does not have"; return 1; }
+    done <<<"$names"
+    named+=$names$'\n'
+    if ticked "$page" | grep -x '<package>\.cdx\.json' >/dev/null; then bills+=$(sed 's/$/.cdx.json/' <<<"$names")$'\n'; fi
+  done
+  for file in $(ls -1 "$release"); do
+    grep -xF "$file" <<<"$named$bills" >/dev/null || { echo "the release has $file, which no page ($*) names"; return 1; }
+  done
+  echo "pages: $* name the $(ls -1 "$release" | wc -l) files of the release, and no other"
+}
+
+# The table of stages of the page $1 (building.md) is .ci/run's stages, in their order.
+stages_listed() {
+  if ! diff <(printf '%s\n' "${stages[@]}") <(table "$1" '| stage |' | sed -n 's/^| `\([a-z-]*\)` |.*/\1/p'); then
+    echo "$1: its table of stages is not .ci/run's (above, < .ci/run, > the page)"; return 1
+  fi
+  echo "$1: the ${#stages[@]} stages of .ci/run"
+}
+
+# The page $1 (building.md) names every build of the table, and no other, in its table of presets
+# (in the table's order) and in its table of platforms (as a preset of the column "how das is built").
+builds_listed() {
+  if ! diff <(other_builds) <(table "$1" '| preset |' | grep 'another build of das' | cut -d'|' -f2 | grep -o '`[^`]*`' | tr -d '`'); then
+    echo "$1: its table of presets does not name the builds of cmake/builds.cmake (above, < the table, > the page)"; return 1
+  fi
+  if ! diff <(other_builds | sort) <(table "$1" '| platform |' | cut -d'|' -f3 | grep -o '`[a-z0-9-]*`' | tr -d '`' | grep -vx release | sort -u); then
+    echo "$1: its table of platforms does not name the builds of cmake/builds.cmake (above, < the table, > the page)"; return 1
+  fi
+  echo "$1: the $(other_builds | wc -l) builds of cmake/builds.cmake in its tables of presets and platforms"
+}
+
+# The install grid of the page $1 (the README) names the image's platforms, those of the builds that
+# go into the image.
+platforms_listed() {
+  local build images=()
+  for build in $(other_builds); do
+    [[ ,$(field "$build" packages), != *,image,* ]] || images+=("$(field "$build" image)")
+  done
+  if ! diff <(printf '%s\n' "${images[@]}" | sort) <(table "$1" '| machine |' | cut -d'|' -f6 | grep -o '`[^`]*`' | tr -d '`' | sort); then
+    echo "$1: its install grid does not name the image's platforms (above, < the table, > the page)"; return 1
+  fi
+  echo "$1: the image's ${#images[@]} platforms"
+}
