@@ -4,9 +4,15 @@
 # The words of the Markdown page $1 written as code (between backticks), a line each.
 ticked() { grep -o '`[^`]*`' "$1" | tr -d '`'; }
 
-# The rows of the table of the Markdown page $1 whose header row begins with $2, without the header
-# and its rule.
-table() { awk -v header="$2" 'index($0, header) == 1 { inside = 1; next } inside && !/^\|/ { exit } inside' "$1" | tail -n +2; }
+# The column named $3 of the table of the Markdown page $1 whose first column is named $2: its cell
+# in each row, a line each.
+column() {
+  awk -F '|' -v first="$2" -v name="$3" '
+    function trimmed(text) { gsub(/^ +| +$/, "", text); return text }
+    !inside && trimmed($2) == first { for (i = 2; i < NF; i++) if (trimmed($i) == name) at = i; inside = 1; getline; next }
+    inside && !/^\|/ { exit }
+    inside { print $at }' "$1"
+}
 
 # The release in the directory $1 (packages, bills, signatures, keys) and the files that the pages
 # after it name agree: each file named is the release's, and each file of the release is named by a
@@ -29,7 +35,7 @@ pages_name_the_release() {
 
 # The table of stages of the page $1 (building.md) is .ci/run's stages, in their order.
 stages_listed() {
-  if ! diff <(printf '%s\n' "${stages[@]}") <(table "$1" '| stage |' | sed -n 's/^| `\([a-z-]*\)` |.*/\1/p'); then
+  if ! diff <(printf '%s\n' "${stages[@]}") <(column "$1" stage stage | tr -d '` '); then
     echo "$1: its table of stages is not .ci/run's (above, < .ci/run, > the page)"; return 1
   fi
   echo "$1: the ${#stages[@]} stages of .ci/run"
@@ -38,10 +44,10 @@ stages_listed() {
 # The page $1 (building.md) names every build of the table, and no other, in its table of presets
 # (in the table's order) and in its table of platforms (as a preset of the column "how das is built").
 builds_listed() {
-  if ! diff <(other_builds) <(table "$1" '| preset |' | grep 'another build of das' | cut -d'|' -f2 | grep -o '`[^`]*`' | tr -d '`'); then
+  if ! diff <(other_builds) <(column "$1" preset preset | grep ', ' | grep -o '`[^`]*`' | tr -d '`'); then
     echo "$1: its table of presets does not name the builds of cmake/builds.cmake (above, < the table, > the page)"; return 1
   fi
-  if ! diff <(other_builds | sort) <(table "$1" '| platform |' | cut -d'|' -f3 | grep -o '`[a-z0-9-]*`' | tr -d '`' | grep -vx release | sort -u); then
+  if ! diff <(other_builds | sort) <(column "$1" platform "how das is built" | grep -o '`[a-z0-9-]*`' | tr -d '`' | grep -vx release | sort -u); then
     echo "$1: its table of platforms does not name the builds of cmake/builds.cmake (above, < the table, > the page)"; return 1
   fi
   echo "$1: the $(other_builds | wc -l) builds of cmake/builds.cmake in its tables of presets and platforms"
@@ -54,7 +60,7 @@ platforms_listed() {
   for build in $(other_builds); do
     [[ ,$(field "$build" packages), != *,image,* ]] || images+=("$(field "$build" image)")
   done
-  if ! diff <(printf '%s\n' "${images[@]}" | sort) <(table "$1" '| machine |' | cut -d'|' -f6 | grep -o '`[^`]*`' | tr -d '`' | sort); then
+  if ! diff <(printf '%s\n' "${images[@]}" | sort) <(column "$1" machine "container image" | grep -o '`[^`]*`' | tr -d '`' | sort); then
     echo "$1: its install grid does not name the image's platforms (above, < the table, > the page)"; return 1
   fi
   echo "$1: the image's ${#images[@]} platforms"
