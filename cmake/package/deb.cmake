@@ -64,10 +64,9 @@ function(das_deb_make file)
   # version, the one its library's package was built from and, for a cross package, the one whose
   # code that repackages.
   set(built_using "")
-  file(READ ${DAS_BUILT_FROM} record)
-  das_json_indexes(indexes "${record}" embedded)
+  das_json_indexes(indexes "${built_from}" embedded)
   foreach(index IN LISTS indexes)
-    das_json_read(library "${record}" embedded ${index})
+    das_json_read(library "${built_from}" embedded ${index})
     list(APPEND built_using "${library_source} (= ${library_source_version})" "${library_origin} (= ${library_origin_version})")
   endforeach()
   list(REMOVE_DUPLICATES built_using)

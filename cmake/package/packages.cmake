@@ -12,7 +12,8 @@
 #
 # A module's das_<kind>_make(<file>) writes <file> into release_packages; it has stage(), run(),
 # das_staged_files(), the release's fields (release_*), `about` (the long description, for this
-# build), BUILD, DAS_STATIC, DAS_READELF, DAS_BUILT_FROM, `work` (its scratch) and `top`.
+# build), `built_from` (the build's record, read from DAS_BUILT_FROM), BUILD, DAS_STATIC,
+# DAS_READELF, `work` (its scratch) and `top`.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/json.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/cyclonedx.cmake)
@@ -63,6 +64,7 @@ function(stage root prefix)
   run(${touch} -h -d @${release_epoch} -- ${root} ${entries})
 endfunction()
 
+file(READ ${DAS_BUILT_FROM} built_from)
 set(about "${release_about}")
 if(DAS_STATIC)
   string(APPEND about " ${release_about_static}")
