@@ -26,15 +26,17 @@
 #   packages   what its das goes into: deb, rpm, tarball (musl's), image (a platform of the
 #              container image), zip (Windows'); - for none (a build that is only tested)
 #
-# and what each build needs from Debian, made from those fields: needs_compiler (its compiler's
-# package), needs_libc (musl-dev of its architecture) and needs_runner (the runner's packages).
+# and, made from those fields: system (Windows for the UCRT's build, else Linux), and what each build
+# needs from Debian: needs_compiler (its compiler's package, g++ where the machine is this one),
+# needs_libc (musl-dev of its architecture) and needs_runner (the runner's packages).
 #
 # Each .deb and RPM carries the musl das where Debian has musl for the machine, glibc's elsewhere.
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   cmake_minimum_required(VERSION 3.25)
 endif()
 set(DAS_BUILD_FIELDS name toolchain libc link musl triplet debian rpm arch uname readelf image runner packages
-    needs_compiler needs_libc needs_runner)
+    system needs_compiler needs_libc needs_runner)
+cmake_host_system_information(RESULT das_host QUERY OS_PLATFORM)
 function(das_build name toolchain libc link musl triplet debian rpm arch uname readelf image runner)
   set(DAS_BUILDS ${DAS_BUILDS} ${name} PARENT_SCOPE)
   set(packages ${ARGN})
@@ -42,13 +44,14 @@ function(das_build name toolchain libc link musl triplet debian rpm arch uname r
   if(libc STREQUAL "musl")
     set(needs_libc musl-dev:${debian})
   endif()
-  cmake_host_system_information(RESULT host QUERY OS_PLATFORM)
   if(libc STREQUAL "ucrt")
+    set(system Windows)
     set(needs_compiler g++-mingw-w64-x86-64-posix)
     set(needs_runner wine wine64)
   else()
+    set(system Linux)
     string(REPLACE "_" "-" needs_compiler g++-${triplet})
-    if(uname STREQUAL host)
+    if(uname STREQUAL das_host)
       set(needs_compiler g++)
     endif()
     set(needs_runner qemu-user)
@@ -133,19 +136,15 @@ foreach(kind configure build test workflow)
   string(JSON presets SET "${presets}" ${kind}Presets "[]")
 endforeach()
 foreach(name IN LISTS DAS_BUILDS)
-  set(system Linux)
-  if(DAS_BUILD_${name}_LIBC STREQUAL "ucrt")
-    set(system Windows)
-  endif()
-  set(runner "${DAS_BUILD_${name}_RUNNER}")
-  if(NOT runner)
-    set(runner "this machine")
+  set(tested "tested here")
+  if(DAS_BUILD_${name}_RUNNER)
+    set(tested "tested under ${DAS_BUILD_${name}_RUNNER}")
   endif()
   set(preset "{}")
   das_json_set(preset ${name} name)
   das_json_set(preset test inherits)
-  das_json_set(preset "das for ${system} on ${DAS_BUILD_${name}_UNAME} (${DAS_BUILD_${name}_LIBC}, \
-${DAS_BUILD_${name}_LINK}), tested under ${runner}" displayName)
+  das_json_set(preset "das for ${DAS_BUILD_${name}_SYSTEM} on ${DAS_BUILD_${name}_UNAME} (${DAS_BUILD_${name}_LIBC}, \
+${DAS_BUILD_${name}_LINK}), ${tested}" displayName)
   das_json_set(preset "\${sourceDir}/build/${name}" binaryDir)
   string(JSON preset SET "${preset}" cacheVariables "{}")
   das_json_set(preset ${name} cacheVariables DAS_TEST_BUILD)
