@@ -8,7 +8,7 @@ install_missing() {
     dpkg --print-foreign-architectures | grep -x "$architecture" >/dev/null || missing+=("$architecture")
   done
   for package in $(cmake -D WHAT=packages -P cmake/debian.cmake); do
-    installed "$package" || missing+=("$package")
+    has_package "$package" || missing+=("$package")
   done
   if ((${#missing[@]})); then
     echo "missing for a package build: ${missing[*]}"
@@ -19,7 +19,7 @@ install_missing() {
                  rpmlint dnf podman skopeo umoci jq dpkg-dev unzip python3-jsonschema gpg gpgv sqv minisign \
                  pacman-package-manager makepkg libarchive-tools reprotest disorderfs faketime locales-all lld \
                  llvm-14 libc++-14-dev libc++abi-14-dev; do
-    installed "$package" || ours+=("$package")
+    has_package "$package" || ours+=("$package")
   done
   # npm may come with a Node.js that is not Debian's: Debian's npm only where there is none.
   command -v npm >/dev/null || ours+=(npm)
@@ -29,7 +29,8 @@ install_missing() {
   fi
   zig_package >/dev/null
 }
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep 'install ok installed' >/dev/null; }
+# Whether this machine has the Debian package $1 installed.
+has_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep 'install ok installed' >/dev/null; }
 
 # Zig's npm package, for the macOS headers and libSystem's symbol stubs in its lib/libc: pinned, kept
 # in a cache that outlives a run, fetched when missing, and checked against its integrity each time.

@@ -9,7 +9,11 @@ ticked() { grep -o '`[^`]*`' "$1" | tr -d '`'; }
 column() {
   awk -F '|' -v first="$2" -v name="$3" '
     function trimmed(text) { gsub(/^ +| +$/, "", text); return text }
-    !inside && trimmed($2) == first { for (i = 2; i < NF; i++) if (trimmed($i) == name) at = i; inside = 1; getline; next }
+    !inside && trimmed($2) == first {
+      for (i = 2; i < NF; i++) if (trimmed($i) == name) at = i
+      if (!at) { print FILENAME ": its table of " first " has no column " name > "/dev/stderr"; exit 2 }
+      inside = 1; getline; next
+    }
     inside && !/^\|/ { exit }
     inside { print $at }' "$1"
 }
@@ -18,14 +22,15 @@ column() {
 # after it name agree: each file named is the release's, and each file of the release is named by a
 # page. A page that says `<package>.cdx.json` names the bill of every package it names.
 pages_name_the_release() {
-  local release=$1 page file named="" bills="" names; shift
+  local release=$1 page file named="" bills="" ticks names; shift
   for page; do
-    names=$(ticked "$page" | grep -Ex '(das[-_][0-9][^ ]*[^/]|SHA256SUMS[^ ]*|das-release[^ ]*)' || true)
+    ticks=$(ticked "$page")
+    names=$(grep -Ex '(das[-_][0-9][^ ]*[^/]|SHA256SUMS[^ ]*|das-release[^ ]*)' <<<"$ticks" || true)
     while IFS= read -r file; do
       [ -z "$file" ] || [ -e "$release/$file" ] || { echo "$page: names $file, which the release does not have"; return 1; }
     done <<<"$names"
     named+=$names$'\n'
-    if ticked "$page" | grep -x '<package>\.cdx\.json' >/dev/null; then bills+=$(sed 's/$/.cdx.json/' <<<"$names")$'\n'; fi
+    if grep -x '<package>\.cdx\.json' <<<"$ticks" >/dev/null; then bills+=$(sed 's/$/.cdx.json/' <<<"$names")$'\n'; fi
   done
   for file in $(ls -1 "$release"); do
     grep -xF "$file" <<<"$named$bills" >/dev/null || { echo "the release has $file, which no page ($*) names"; return 1; }

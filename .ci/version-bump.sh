@@ -43,10 +43,13 @@ bumped() {
       *.rpm) test "$(rpm -qp --qf '%{URL}' "$file" 2>/dev/null)" = "$home" ;;
       *.cdx.json) test "$(jq -r '.metadata.component.externalReferences[] | select(.type == "website") | .url' "$file")" = "$home" ;;
       *-oci-image.tar)
-        skopeo inspect --raw "oci-archive:$file:das:$next" | jq -r '.manifests[].platform.architecture' | while read -r architecture; do
-          test "$(skopeo inspect --override-arch "$architecture" --config "oci-archive:$file:das:$next" |
-                  jq -r '.config.Labels["org.opencontainers.image.source"]')" = "$home"
-        done ;;
+        # Each platform's, the loop failing on the first that is not.
+        skopeo inspect --raw "oci-archive:$file:das:$next" | jq -r '.manifests[].platform | .architecture + " " + (.variant // "")' |
+          while read -r architecture variant; do
+            test "$(skopeo inspect --override-arch "$architecture" ${variant:+--override-variant "$variant"} \
+                      --config "oci-archive:$file:das:$next" | jq -r '.config.Labels["org.opencontainers.image.source"]')" = "$home" ||
+              exit 1
+          done ;;
       *.provenance.json) test "$(jq -r '.predicate.buildDefinition.resolvedDependencies[0].uri' "$file")" = "$home/releases/das-$next.tar.gz" ;;
     esac || { echo "$file: not the home page $home"; exit 1; }
   done
