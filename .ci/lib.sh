@@ -15,7 +15,9 @@ install_missing() {
     shown "cmake -D WHAT=architectures -P cmake/debian.cmake | xargs -r -n 1 dpkg --add-architecture"
     DEBIAN_FRONTEND=noninteractive shown "apt-get update && apt-get install -y --no-install-recommends \$(cmake -D WHAT=packages -P cmake/debian.cmake)"
   fi
-  for package in ninja-build clang libgtest-dev valgrind libc6-dev musl-tools wine wine64 lintian qemu-user \
+  # Every build of the table, tested here under its runner, needs what its row says.
+  for package in $(builds_where "" "" needs_compiler needs_libc needs_runner | tr '\t,' '\n\n' | awk '$0 != "-" && !seen[$0]++') \
+                 ninja-build clang libgtest-dev valgrind libc6-dev musl-tools lintian \
                  rpmlint dnf podman skopeo umoci jq dpkg-dev unzip python3-jsonschema gpg gpgv sqv minisign \
                  pacman-package-manager makepkg libarchive-tools reprotest disorderfs faketime locales-all lld \
                  llvm-14 libc++-14-dev libc++abi-14-dev; do
